@@ -1,0 +1,187 @@
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "io.hpp"
+#include "line_reader.hpp"
+#include "sequence.hpp"
+#include "writer.hpp"
+
+using namespace std::string_literals;
+using seq::LineReader;
+
+namespace {
+
+std::vector<std::string> read_all(LineReader& reader) {
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.next(line))
+        lines.emplace_back(line);
+    return lines;
+}
+
+struct ReaderCase {
+    const char* name;
+    std::string input;
+    std::vector<std::string> lines;
+};
+
+void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.name; }
+
+class LineReaderCases : public ::testing::TestWithParam<ReaderCase> {};
+
+// Every case is read with refills of many sizes, so each line end falls on,
+// before and after a block boundary, and lines run longer than a block.
+TEST_P(LineReaderCases, YieldsWholeLinesWhateverTheBlockSize) {
+    const ReaderCase& c = GetParam();
+    for (std::size_t chunk : {1u, 2u, 3u, 4u, 7u, 16u, 4096u}) {
+        auto reader = LineReader::from_memory(c.input, chunk);
+        EXPECT_EQ(read_all(reader), c.lines) << "chunk " << chunk;
+        EXPECT_EQ(reader.error(), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Common, LineReaderCases,
+    ::testing::Values(
+        ReaderCase{"empty", "", {}},
+        ReaderCase{"lone_newline", "\n", {"\n"}},
+        ReaderCase{"no_final_newline", "a\nbc", {"a\n", "bc"}},
+        ReaderCase{"blank_lines", "\n\n\nx\n", {"\n", "\n", "\n", "x\n"}},
+        ReaderCase{"nul_bytes", "a\0b\n\0\n"s, {"a\0b\n"s, "\0\n"s}},
+        ReaderCase{"form_feed_inside", "ab\fcd\n\f\n", {"ab\fcd\n", "\f\n"}},
+        ReaderCase{"long_line", std::string(5000, 'x') + "\nshort\n",
+                   {std::string(5000, 'x') + "\n", "short\n"}},
+        ReaderCase{"long_last_line", "a\n" + std::string(3000, 'y'), {"a\n", std::string(3000, 'y')}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LineReader, ReadsFromADescriptorAcrossItsBlock) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::string text = "one\n" + std::string(100, 'z') + "\nthree";
+    ASSERT_EQ(write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fds[1]);
+    LineReader reader(fds[0], 8);
+    EXPECT_EQ(read_all(reader),
+              (std::vector<std::string>{"one\n", std::string(100, 'z') + "\n", "three"}));
+    EXPECT_EQ(reader.error(), 0);
+    close(fds[0]);
+}
+
+TEST(LineReader, ReportsAReadErrorInsteadOfAnEndOfInput) {
+    int fd = open(".", O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    LineReader reader(fd);
+    std::string_view line;
+    EXPECT_FALSE(reader.next(line));
+    EXPECT_EQ(reader.error(), EISDIR);
+    close(fd);
+}
+
+TEST(Writer, KeepsEveryByteInOrder) {
+    std::string sink;
+    seq::Writer out(&sink);
+    out.put("ab\0c"s);
+    out.put('\n');
+    out.put(std::string(300000, 'q'));
+    out.put_number(-42);
+    out.put_number(INT64_MAX);
+    EXPECT_TRUE(out.close());
+    EXPECT_EQ(sink, "ab\0c\n"s + std::string(300000, 'q') + "-42" + "9223372036854775807");
+}
+
+TEST(Writer, TracksWhetherTheLastByteEndedALine) {
+    std::string sink;
+    seq::Writer out(&sink);
+    EXPECT_TRUE(out.at_line_start());
+    out.put("abc");
+    EXPECT_FALSE(out.at_line_start());
+    out.put('\n');
+    EXPECT_TRUE(out.at_line_start());
+}
+
+TEST(Writer, RemembersAFailedWrite) {
+    int fd = open("/dev/full", O_WRONLY);
+    ASSERT_GE(fd, 0);
+    seq::Writer out(fd, true, 16);
+    out.put("more than sixteen bytes of text\n");
+    out.put("and some more\n");
+    EXPECT_FALSE(out.close());
+    EXPECT_EQ(out.error(), ENOSPC);
+}
+
+TEST(Writer, ReportsAFailureOnlyFlushedAtTheEnd) {
+    int fd = open("/dev/full", O_WRONLY);
+    ASSERT_GE(fd, 0);
+    seq::Writer out(fd, true);
+    out.put("short\n");
+    EXPECT_FALSE(out.failed());
+    EXPECT_FALSE(out.close());
+}
+
+struct LineTestCase {
+    std::string line;
+    bool date;
+    bool separator;
+};
+
+TEST(SequenceLines, DateAndSeparatorTestsLookOnlyAtTheFirstBytes) {
+    const LineTestCase cases[] = {
+        {"Mon 3 Dec\n", true, false},     {"Sun ", true, false},
+        {"Sat x\n", true, false},         {"Mon\n", false, false},
+        {"Mon", false, false},            {"MON \n", false, false},
+        {"mon \n", false, false},         {" Mon \n", false, false},
+        {"Tue\t\n", false, false},        {"\f\n", false, true},
+        {"\fMon \n", false, true},        {"a\f\n", false, false},
+        {"", false, false},               {"\n", false, false},
+        {"Wed Thu \n", true, false},      {"Thu \fx\n", true, false},
+        {"Fri \n", true, false},          {"Tue \n", true, false},
+        {"Wed \n", true, false},          {"Thu \n", true, false},
+        {"\0Mon \n"s, false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(seq::is_date_line(c.line), c.date) << '"' << c.line << '"';
+        EXPECT_EQ(seq::is_separator_line(c.line), c.separator) << '"' << c.line << '"';
+    }
+}
+
+TEST(PlainNumber, FollowsTheLeadingNumberRule) {
+    const std::pair<std::string, std::int64_t> cases[] = {
+        {"12", 12},
+        {"007", 7},
+        {"-3", -3},
+        {"+4", 4},
+        {" \t\n\v\f\r15", 15},
+        {"12abc", 12},
+        {"5-3", 5},
+        {"", 0},
+        {"-", 0},
+        {"--3", 0},
+        {"+-3", 0},
+        {"abc", 0},
+        {"- 3", 0},
+        {"9223372036854775807", INT64_MAX},
+        {"9223372036854775808", INT64_MAX},
+        {"-9223372036854775808", INT64_MIN},
+        {"-99999999999999999999999", INT64_MIN},
+        {std::string(3000, '9'), INT64_MAX},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(seq::plain_number(text), value) << '"' << text << '"';
+}
+
+TEST(PlainNumber, IntVersionClampsToTheIntRange) {
+    EXPECT_EQ(seq::plain_int("2147483647"), INT_MAX);
+    EXPECT_EQ(seq::plain_int("2147483648"), INT_MAX);
+    EXPECT_EQ(seq::plain_int("-2147483648"), INT_MIN);
+    EXPECT_EQ(seq::plain_int("-2147483649"), INT_MIN);
+    EXPECT_EQ(seq::plain_int("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(seq::plain_int("-40"), -40);
+}
+
+} // namespace

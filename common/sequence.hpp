@@ -1,0 +1,33 @@
+#pragma once
+// The shape of a sequence file, and the way the suite reads numbers.
+
+#include <cstdint>
+#include <string_view>
+
+namespace seq {
+
+// A separator line begins with a form feed; nothing after it matters.
+inline bool is_separator_line(std::string_view line) { return !line.empty() && line[0] == '\f'; }
+
+// A date line begins with a weekday, three letters and a space, in exactly
+// this spelling. Shorter lines never match.
+bool is_date_line(std::string_view line);
+
+// True for the white space the number rule skips: space, tab, newline,
+// vertical tab, form feed and carriage return.
+inline bool is_number_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The leading number of a text: white space skipped, an optional sign, then
+// decimal digits up to the first other byte; 0 when no digit follows. Values
+// beyond the 64-bit range are clamped to it.
+std::int64_t plain_number(std::string_view text);
+
+// The same, clamped to the range of int.
+int plain_int(std::string_view text);
+
+// Clamps a 64-bit value into the range of int.
+int clamp_to_int(std::int64_t value);
+
+} // namespace seq

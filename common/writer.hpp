@@ -1,0 +1,65 @@
+#pragma once
+// Buffered, checked output for standard output and for files.
+//
+// Every put goes into one large buffer; a full buffer is written with a loop
+// that survives partial writes and EINTR. The first failure is kept and every
+// later put becomes a no-op, so a program can write freely and ask once, at
+// the end, whether all of it arrived.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace seq {
+
+class Writer {
+  public:
+    static constexpr std::size_t default_block = 128 * 1024;
+
+    // Writes to a file descriptor. With `owns` set, close() closes it.
+    explicit Writer(int fd, bool owns = false, std::size_t block = default_block);
+    // Collects everything in a string, for tests.
+    explicit Writer(std::string* sink);
+    ~Writer();
+
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+    Writer(Writer&& other) noexcept;
+
+    void put(std::string_view bytes);
+    void put(char c) {
+        last_ = c;
+        if (pending_.size() < capacity_)
+            pending_.push_back(c);
+        else
+            put(std::string_view(&c, 1));
+    }
+    void put_number(std::int64_t value);
+
+    // Writes out what is buffered. Returns false when any write has failed.
+    bool flush();
+    // Flushes and, for a descriptor the writer owns, closes it; a failed
+    // close counts as a failed write. Returns false on any failure.
+    bool close();
+
+    bool failed() const { return error_ != 0; }
+    int error() const { return error_; }
+    // True when the last byte handed to put() was a newline (or nothing has
+    // been written yet).
+    bool at_line_start() const { return last_ == '\n'; }
+
+  private:
+    void write_out(const char* data, std::size_t size);
+
+    int fd_ = -1;
+    bool owns_ = false;
+    std::string* sink_ = nullptr;
+    std::vector<char> pending_;
+    std::size_t capacity_;
+    int error_ = 0;
+    char last_ = '\n';
+};
+
+} // namespace seq
