@@ -31,7 +31,9 @@ struct ReaderCase {
     std::vector<std::string> lines;
 };
 
-void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ReaderCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LineReaderCases : public ::testing::TestWithParam<ReaderCase> {};
 
@@ -48,16 +50,17 @@ TEST_P(LineReaderCases, YieldsWholeLinesWhateverTheBlockSize) {
 
 INSTANTIATE_TEST_SUITE_P(
     Common, LineReaderCases,
-    ::testing::Values(
-        ReaderCase{"empty", "", {}},
-        ReaderCase{"lone_newline", "\n", {"\n"}},
-        ReaderCase{"no_final_newline", "a\nbc", {"a\n", "bc"}},
-        ReaderCase{"blank_lines", "\n\n\nx\n", {"\n", "\n", "\n", "x\n"}},
-        ReaderCase{"nul_bytes", "a\0b\n\0\n"s, {"a\0b\n"s, "\0\n"s}},
-        ReaderCase{"form_feed_inside", "ab\fcd\n\f\n", {"ab\fcd\n", "\f\n"}},
-        ReaderCase{"long_line", std::string(5000, 'x') + "\nshort\n",
-                   {std::string(5000, 'x') + "\n", "short\n"}},
-        ReaderCase{"long_last_line", "a\n" + std::string(3000, 'y'), {"a\n", std::string(3000, 'y')}}),
+    ::testing::Values(ReaderCase{"empty", "", {}}, ReaderCase{"lone_newline", "\n", {"\n"}},
+                      ReaderCase{"no_final_newline", "a\nbc", {"a\n", "bc"}},
+                      ReaderCase{"blank_lines", "\n\n\nx\n", {"\n", "\n", "\n", "x\n"}},
+                      ReaderCase{"nul_bytes", "a\0b\n\0\n"s, {"a\0b\n"s, "\0\n"s}},
+                      ReaderCase{"form_feed_inside", "ab\fcd\n\f\n", {"ab\fcd\n", "\f\n"}},
+                      ReaderCase{"long_line",
+                                 std::string(5000, 'x') + "\nshort\n",
+                                 {std::string(5000, 'x') + "\n", "short\n"}},
+                      ReaderCase{"long_last_line",
+                                 "a\n" + std::string(3000, 'y'),
+                                 {"a\n", std::string(3000, 'y')}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineReader, ReadsFromADescriptorAcrossItsBlock) {
@@ -132,17 +135,13 @@ struct LineTestCase {
 
 TEST(SequenceLines, DateAndSeparatorTestsLookOnlyAtTheFirstBytes) {
     const LineTestCase cases[] = {
-        {"Mon 3 Dec\n", true, false},     {"Sun ", true, false},
-        {"Sat x\n", true, false},         {"Mon\n", false, false},
-        {"Mon", false, false},            {"MON \n", false, false},
-        {"mon \n", false, false},         {" Mon \n", false, false},
-        {"Tue\t\n", false, false},        {"\f\n", false, true},
-        {"\fMon \n", false, true},        {"a\f\n", false, false},
-        {"", false, false},               {"\n", false, false},
-        {"Wed Thu \n", true, false},      {"Thu \fx\n", true, false},
-        {"Fri \n", true, false},          {"Tue \n", true, false},
-        {"Wed \n", true, false},          {"Thu \n", true, false},
-        {"\0Mon \n"s, false, false},
+        {"Mon 3 Dec\n", true, false}, {"Sun ", true, false},     {"Sat x\n", true, false},
+        {"Mon\n", false, false},      {"Mon", false, false},     {"MON \n", false, false},
+        {"mon \n", false, false},     {" Mon \n", false, false}, {"Tue\t\n", false, false},
+        {"\f\n", false, true},        {"\fMon \n", false, true}, {"a\f\n", false, false},
+        {"", false, false},           {"\n", false, false},      {"Wed Thu \n", true, false},
+        {"Thu \fx\n", true, false},   {"Fri \n", true, false},   {"Tue \n", true, false},
+        {"Wed \n", true, false},      {"Thu \n", true, false},   {"\0Mon \n"s, false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(seq::is_date_line(c.line), c.date) << '"' << c.line << '"';

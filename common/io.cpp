@@ -7,7 +7,9 @@
 
 namespace seq {
 
-int open_input(const std::string& path) { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }
+int open_input(const std::string& path) {
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
 
 int open_output(const std::string& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -31,7 +33,9 @@ void warn(std::string_view program, std::string_view message) {
     print_error(line);
 }
 
-std::string reason(int error) { return std::strerror(error); }
+std::string reason(int error) {
+    return std::strerror(error);
+}
 
 void report_read_error(std::string_view program, std::string_view name, int error) {
     std::string message = "read error: ";

@@ -40,7 +40,8 @@ bool LineReader::next(std::string_view& line) {
     std::size_t scanned = begin_;
     for (;;) {
         if (const void* nl = std::memchr(buf_.data() + scanned, '\n', end_ - scanned)) {
-            std::size_t stop = static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data()) + 1;
+            std::size_t stop =
+                static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data()) + 1;
             line = std::string_view(buf_.data() + begin_, stop - begin_);
             begin_ = stop;
             return true;

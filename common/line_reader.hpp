@@ -34,9 +34,7 @@ class LineReader {
     int error() const { return error_; }
 
     // True when the last line handed out ended with a newline.
-    static bool has_newline(std::string_view line) {
-        return !line.empty() && line.back() == '\n';
-    }
+    static bool has_newline(std::string_view line) { return !line.empty() && line.back() == '\n'; }
 
   private:
     LineReader(std::string_view data, std::size_t chunk);

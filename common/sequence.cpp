@@ -50,6 +50,8 @@ int clamp_to_int(std::int64_t value) {
     return static_cast<int>(value);
 }
 
-int plain_int(std::string_view text) { return clamp_to_int(plain_number(text)); }
+int plain_int(std::string_view text) {
+    return clamp_to_int(plain_number(text));
+}
 
 } // namespace seq

@@ -7,7 +7,9 @@
 namespace seq {
 
 // A separator line begins with a form feed; nothing after it matters.
-inline bool is_separator_line(std::string_view line) { return !line.empty() && line[0] == '\f'; }
+inline bool is_separator_line(std::string_view line) {
+    return !line.empty() && line[0] == '\f';
+}
 
 // A date line begins with a weekday, three letters and a space, in exactly
 // this spelling. Shorter lines never match.
@@ -15,9 +17,13 @@ bool is_date_line(std::string_view line);
 
 // True for the white space the number rule skips: space, tab, newline,
 // vertical tab, form feed and carriage return.
-inline bool is_number_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool is_number_space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
-inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
+inline bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The leading number of a text: white space skipped, an optional sign, then
 // decimal digits up to the first other byte; 0 when no digit follows. Values

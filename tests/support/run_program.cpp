@@ -19,7 +19,9 @@
 
 namespace testing_support {
 
-std::string program_path(const std::string& name) { return std::string(SUITE_BIN_DIR) + "/" + name; }
+std::string program_path(const std::string& name) {
+    return std::string(SUITE_BIN_DIR) + "/" + name;
+}
 
 namespace {
 
@@ -96,7 +98,8 @@ RunResult run_program(const std::string& program, const RunOptions& options) {
     }
     int out_fd = out[0], err_fd = err[0];
     // The parent must not die when the child stops reading early.
-    struct sigaction ignore {}, previous{};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, &previous);
 
@@ -121,17 +124,20 @@ RunResult run_program(const std::string& program, const RunOptions& options) {
                 continue;
             int fd = fds[i].fd;
             if (fd == in_fd) {
-                ssize_t n = ::write(fd, options.input.data() + written, options.input.size() - written);
+                ssize_t n =
+                    ::write(fd, options.input.data() + written, options.input.size() - written);
                 if (n > 0)
                     written += static_cast<std::size_t>(n);
-                if ((n < 0 && errno != EAGAIN && errno != EINTR) || written == options.input.size()) {
+                if ((n < 0 && errno != EAGAIN && errno != EINTR) ||
+                    written == options.input.size()) {
                     ::close(in_fd);
                     in_fd = -1;
                 }
             } else {
                 ssize_t n = ::read(fd, chunk, sizeof chunk);
                 if (n > 0) {
-                    (fd == out_fd ? result.out : result.err).append(chunk, static_cast<std::size_t>(n));
+                    (fd == out_fd ? result.out : result.err)
+                        .append(chunk, static_cast<std::size_t>(n));
                 } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
                     ::close(fd);
                     (fd == out_fd ? out_fd : err_fd) = -1;
@@ -167,9 +173,13 @@ void TempDir::write(const std::string& name, const std::string& content) const {
     write_file(file(name), content);
 }
 
-std::string TempDir::read(const std::string& name) const { return read_file(file(name)); }
+std::string TempDir::read(const std::string& name) const {
+    return read_file(file(name));
+}
 
-bool TempDir::exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
+bool TempDir::exists(const std::string& name) const {
+    return std::filesystem::exists(file(name));
+}
 
 std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -9,19 +9,19 @@
 namespace testing_support {
 
 struct RunOptions {
-    std::vector<std::string> args;  // after the program name
-    std::string input;              // fed to standard input
-    bool close_stdin = false;       // standard input is /dev/null instead
-    std::vector<std::pair<std::string, std::string>> env; // set in the child
-    std::string cwd;                // working directory; empty: inherited
-    std::string argv0;              // invocation name; empty: the program path
-    std::string stdout_path;        // write standard output here (e.g. /dev/full)
+    std::vector<std::string> args = {}; // after the program name
+    std::string input = {};             // fed to standard input
+    bool close_stdin = false;           // standard input is /dev/null instead
+    std::vector<std::pair<std::string, std::string>> env = {}; // set in the child
+    std::string cwd = {};         // working directory; empty: inherited
+    std::string argv0 = {};       // invocation name; empty: the program path
+    std::string stdout_path = {}; // write standard output here (e.g. /dev/full)
 };
 
 struct RunResult {
-    int status = -1;  // exit status, or 128 + signal number
-    std::string out;  // standard output (empty when stdout_path is set)
-    std::string err;  // standard error
+    int status = -1; // exit status, or 128 + signal number
+    std::string out; // standard output (empty when stdout_path is set)
+    std::string err; // standard error
 };
 
 // The path of a program built by this tree (its bin/ folder).
