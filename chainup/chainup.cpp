@@ -1,0 +1,76 @@
+#include "chainup.hpp"
+
+#include <unistd.h>
+
+#include "io.hpp"
+#include "sequence.hpp"
+
+namespace chainup {
+
+FileEnd append_file(seq::LineReader& in, bool separator_first, seq::Writer& out,
+                    std::string& held) {
+    std::string_view line;
+    if (!in.next(line))
+        return in.error() != 0 ? FileEnd::read_error : FileEnd::no_first_line;
+    if (line == "\n" && !in.next(line))
+        return in.error() != 0 ? FileEnd::read_error : FileEnd::no_second_line;
+
+    if (separator_first) {
+        if (!out.at_line_start())
+            out.put('\n');
+        out.put("\f\n");
+    }
+
+    // Only the last line of a file can be dropped, and only when it is a
+    // separator line; so every other line goes out at once, and a separator
+    // line waits until the next line shows it is not the last.
+    bool holding = false;
+    do {
+        if (holding) {
+            out.put(held);
+            holding = false;
+        }
+        if (seq::is_separator_line(line)) {
+            held.assign(line);
+            holding = true;
+        } else {
+            out.put(line);
+        }
+    } while (in.next(line));
+    return in.error() != 0 ? FileEnd::read_error : FileEnd::done;
+}
+
+int run(const std::vector<std::string>& files, seq::Writer& out) {
+    out.put('\n');
+    int status = 0;
+    std::string held;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        const std::string& name = files[k];
+        int fd = seq::open_input(name);
+        if (fd < 0) {
+            seq::print_error("Can't open file: " + name + "\n");
+            status = 1;
+            continue;
+        }
+        seq::LineReader in(fd);
+        FileEnd end = append_file(in, k > 0, out, held);
+        ::close(fd);
+        switch (end) {
+        case FileEnd::done:
+            break;
+        case FileEnd::no_first_line:
+            seq::print_error("Can't get 1st line\n");
+            return 2;
+        case FileEnd::no_second_line:
+            seq::print_error("Can't get 2nd line\n");
+            return 3;
+        case FileEnd::read_error:
+            seq::report_read_error("chainup", name, in.error());
+            status = 1;
+            break;
+        }
+    }
+    return status;
+}
+
+} // namespace chainup
