@@ -23,12 +23,17 @@ export BLANK="$BENCH_DIR/blank-$size.seq"
 [ -f "$BLANK" ] || python3 "$here/generate.py" "$size" "$BLANK" --blank
 
 # seconds CMD...: the best wall time of three runs of a shell command.
+# The time goes to a file of its own: the command's output and errors are
+# discarded, and time's report must not be discarded with them.
 seconds() {
-  local best="" t
+  local best="" t report
+  report=$(mktemp)
   for _ in 1 2 3; do
-    t=$( { /usr/bin/time -f %e bash -c "$1" >/dev/null 2>/dev/null; } 2>&1 | tail -n 1)
+    /usr/bin/time -f %e -o "$report" bash -c "$1" >/dev/null 2>/dev/null || true
+    t=$(tail -n 1 "$report")
     if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN{exit !(a<b)}'; then best=$t; fi
   done
+  rm -f "$report"
   echo "$best"
 }
 
