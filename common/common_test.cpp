@@ -63,6 +63,35 @@ INSTANTIATE_TEST_SUITE_P(
                                  {"a\n", std::string(3000, 'y')}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Runs of lines, read in any block size, put the input back together and
+// always end at a line end (or at the end of the input).
+TEST(LineReader, RunsOfLinesEndAtLineEnds) {
+    const std::string input = "a\n\nbcd\n" + std::string(50, 'e') + "\nf\ng";
+    for (std::size_t chunk : {1u, 2u, 5u, 64u}) {
+        auto reader = LineReader::from_memory(input, chunk);
+        std::string joined;
+        std::string_view lines;
+        while (reader.next_lines(lines)) {
+            ASSERT_FALSE(lines.empty());
+            if (joined.size() + lines.size() < input.size()) {
+                EXPECT_EQ(lines.back(), '\n') << "chunk " << chunk;
+            }
+            joined.append(lines);
+        }
+        EXPECT_EQ(joined, input) << "chunk " << chunk;
+    }
+}
+
+TEST(SequenceLines, FindsSeparatorLinesInARunOfLines) {
+    const std::string lines = "\fa\nb\fc\n\f\nx\n\f";
+    std::vector<std::size_t> found;
+    for (std::size_t at = 0; (at = seq::find_separator_line(lines, at)) != std::string::npos; ++at)
+        found.push_back(at);
+    EXPECT_EQ(found, (std::vector<std::size_t>{0, 7, 11}));
+    EXPECT_EQ(seq::find_separator_line("abc\n"), std::string::npos);
+    EXPECT_EQ(seq::find_separator_line(""), std::string::npos);
+}
+
 TEST(LineReader, ReadsFromADescriptorAcrossItsBlock) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);

@@ -36,6 +36,19 @@ std::size_t LineReader::refill(std::size_t at, std::size_t want) {
     }
 }
 
+bool LineReader::next_lines(std::string_view& lines) {
+    if (begin_ < end_) {
+        if (const void* nl = ::memrchr(buf_.data() + begin_, '\n', end_ - begin_)) {
+            std::size_t stop =
+                static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data()) + 1;
+            lines = std::string_view(buf_.data() + begin_, stop - begin_);
+            begin_ = stop;
+            return true;
+        }
+    }
+    return next(lines);
+}
+
 bool LineReader::next(std::string_view& line) {
     std::size_t scanned = begin_;
     for (;;) {

@@ -30,6 +30,12 @@ class LineReader {
     // next call.
     bool next(std::string_view& line);
 
+    // Yields one or more whole lines at once: everything held up to the last
+    // newline, or a single line when none is complete yet. Programs that treat
+    // most lines alike scan such runs instead of going line by line. Mixing
+    // next() and next_lines() is allowed.
+    bool next_lines(std::string_view& lines);
+
     // The errno of a failed read, or 0 when the input simply ended.
     int error() const { return error_; }
 

@@ -16,6 +16,19 @@ bool is_date_line(std::string_view line) {
     return false;
 }
 
+std::size_t find_separator_line(std::string_view lines, std::size_t from) {
+    while (from < lines.size()) {
+        const void* hit = std::memchr(lines.data() + from, '\f', lines.size() - from);
+        if (hit == nullptr)
+            return std::string_view::npos;
+        std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - lines.data());
+        if (at == 0 || lines[at - 1] == '\n')
+            return at;
+        from = at + 1;
+    }
+    return std::string_view::npos;
+}
+
 std::int64_t plain_number(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && is_number_space(text[i]))

@@ -11,6 +11,11 @@ inline bool is_separator_line(std::string_view line) {
     return !line.empty() && line[0] == '\f';
 }
 
+// In a run of whole lines that starts at a line start, the offset of the
+// first separator line at or after `from`, or npos. It looks only for form
+// feeds, so runs of ordinary lines are passed over at memchr speed.
+std::size_t find_separator_line(std::string_view lines, std::size_t from = 0);
+
 // A date line begins with a weekday, three letters and a space, in exactly
 // this spelling. Shorter lines never match.
 bool is_date_line(std::string_view line);

@@ -76,9 +76,10 @@ PassResult cnv_dol_init(const std::string& filename, int& dol_value) {
         return PassResult::cannot_open;
     seq::LineReader in(fd);
     std::int64_t count = 1;
-    std::string_view line;
-    while (in.next(line))
-        count += seq::is_separator_line(line);
+    std::string_view lines;
+    while (in.next_lines(lines))
+        for (std::size_t at = 0; (at = seq::find_separator_line(lines, at)) != lines.npos; ++at)
+            ++count;
     int error = in.error();
     ::close(fd);
     if (error != 0) {
@@ -195,27 +196,38 @@ int copy_sequences(seq::LineReader& in, seq::Writer& selected, seq::Writer& othe
     int ordinal = 1;
     int count = 0;
     bool inside = false;
-    std::string_view line;
-    while (in.next(line)) {
-        bool separator = seq::is_separator_line(line);
-        if (ordinal < range.start || ordinal > range.end) {
-            inside = false;
-            others.put(line);
-            ordinal += separator;
-            continue;
+    auto in_range = [&] { return ordinal >= range.start && ordinal <= range.end; };
+    // Lines between two separator lines share one destination, so each such
+    // run is written in one piece; only separator lines are looked at alone.
+    std::string_view lines;
+    while (in.next_lines(lines)) {
+        std::size_t from = 0;
+        while (from < lines.size()) {
+            std::size_t at = seq::find_separator_line(lines, from);
+            std::size_t run_end = at == lines.npos ? lines.size() : at;
+            if (run_end > from) {
+                inside = in_range();
+                (inside ? selected : others).put(lines.substr(from, run_end - from));
+            }
+            if (at == lines.npos)
+                break;
+            std::size_t newline = lines.find('\n', at);
+            from = newline == lines.npos ? lines.size() : newline + 1;
+            std::string_view separator = lines.substr(at, from - at);
+            inside = in_range();
+            if (!inside) {
+                others.put(separator);
+                ++ordinal;
+                continue;
+            }
+            ++ordinal;
+            ++count;
+            if (ordinal <= range.end)
+                selected.put(separator);
         }
-        inside = true;
-        if (!separator) {
-            selected.put(line);
-            continue;
-        }
-        ++ordinal;
-        ++count;
-        if (ordinal <= range.end)
-            selected.put(line);
     }
     // The sequence still open at the end is counted when it lies inside the
-    // range; the empty one after the separator that closes the range does not.
+    // range; the empty one after the separator that closes the range is not.
     if (inside && ordinal <= range.end)
         ++count;
     return count;
