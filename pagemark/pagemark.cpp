@@ -1,5 +1,11 @@
 #include "pagemark.hpp"
 
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "io.hpp"
 #include "sequence.hpp"
 
@@ -43,35 +49,178 @@ class BlankRun {
     void drop() { count_ = 0; }
 
   private:
-    static void write_line(bool space, seq::Writer& out) { out.put(space ? " \n" : "\n"); }
+    static void write_line(bool space, seq::Writer& out) {
+        out.put(space ? std::string_view(" \n", 2) : std::string_view("\n", 1));
+    }
 
     int count_ = 0;
     bool older_ = false; // valid when count_ == 2
     bool newer_ = false; // valid when count_ >= 1
 };
 
+// True when the run of lines begins with a date line. The weekday prefixes
+// hold no newline, so the first four bytes of the run are the first line's.
+bool starts_with_date_line(std::string_view lines) {
+    return lines.size() >= 4 && lines[3] == ' ' && seq::is_date_line(lines);
+}
+
+// Lines with content, one after another, that follow whatever blank lines
+// wait. Only the first of them can be a date line that takes a separator.
+void put_content(std::string_view lines, BlankRun& blanks, seq::Writer& out) {
+    if (!blanks.empty() && starts_with_date_line(lines)) {
+        blanks.drop();
+        out.put(std::string_view("\f\n", 2));
+    } else {
+        blanks.write_all(out);
+    }
+    out.put(lines);
+}
+
+// The newline at `end` ends a blank line when the line is empty or one space.
+// Returns the start of that line, or npos.
+std::size_t blank_line_ending_at(std::string_view lines, std::size_t end) {
+    if (end == 0 || lines[end - 1] == '\n')
+        return end;
+    if (lines[end - 1] == ' ' && (end == 1 || lines[end - 2] == '\n'))
+        return end - 1;
+    return std::string_view::npos;
+}
+
+} // namespace
+
+std::size_t find_blank_line(std::string_view lines, std::size_t from) {
+    const char* p = lines.data();
+    std::size_t n = lines.size();
+    std::size_t i = from;
+    // A blank line begins at `from` itself when it is the start of the run.
+    if (i == 0 && n > 0) {
+        if (p[0] == '\n')
+            return 0;
+        i = 1;
+    }
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: a newline whose previous byte is a newline or a
+    // space may end a blank line; the few such places are then checked whole.
+    const __m128i newline = _mm_set1_epi8('\n');
+    const __m128i space = _mm_set1_epi8(' ');
+    while (i + 16 <= n) {
+        __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 1));
+        __m128i hit = _mm_and_si128(
+            _mm_cmpeq_epi8(here, newline),
+            _mm_or_si128(_mm_cmpeq_epi8(before, newline), _mm_cmpeq_epi8(before, space)));
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit)); mask != 0;
+             mask &= mask - 1) {
+            std::size_t start =
+                blank_line_ending_at(lines, i + static_cast<std::size_t>(__builtin_ctz(mask)));
+            if (start != std::string_view::npos)
+                return start;
+        }
+        i += 16;
+    }
+#endif
+    for (; i < n; ++i) {
+        if (p[i] == '\n') {
+            std::size_t start = blank_line_ending_at(lines, i);
+            if (start != std::string_view::npos)
+                return start;
+        }
+    }
+    return std::string_view::npos;
+}
+
+namespace {
+
+// Filters one run of whole lines, each ending with a newline. Most of a run is
+// copied as it stands: it is cut only where blank lines give way to a
+// separator, and at its end, where the last blank lines must wait for the
+// next run. Blank lines that wait from the run before are in `blanks`.
+void filter_lines(std::string_view lines, BlankRun& blanks, seq::Writer& out) {
+    std::size_t pos = 0;
+    // Blank lines that wait from the run before are settled by the first line
+    // with content; until then, every blank line joins them.
+    if (!blanks.empty()) {
+        for (;;) {
+            if (pos == lines.size())
+                return;
+            std::string_view rest = lines.substr(pos);
+            if (rest[0] == '\n' || (rest.size() >= 2 && rest[0] == ' ' && rest[1] == '\n')) {
+                blanks.add(rest[0] == ' ', out);
+                pos += rest[0] == ' ' ? 2 : 1;
+                continue;
+            }
+            if (starts_with_date_line(rest)) {
+                blanks.drop();
+                out.put(std::string_view("\f\n", 2));
+            } else {
+                blanks.write_all(out);
+            }
+            break;
+        }
+    }
+
+    std::size_t copy_from = pos; // start of what is still to be copied
+    int group = 0;               // blank lines right before `pos`
+    std::size_t last_blank = 0, second_last_blank = 0;
+    for (;;) {
+        std::size_t blank = find_blank_line(lines, pos);
+        std::size_t content_end = blank == std::string_view::npos ? lines.size() : blank;
+        if (content_end > pos) {
+            if (group > 0 && starts_with_date_line(lines.substr(pos))) {
+                // The last one or two blank lines give way to a separator.
+                std::size_t dropped = group >= 2 ? second_last_blank : last_blank;
+                out.put(lines.substr(copy_from, dropped - copy_from));
+                out.put(std::string_view("\f\n", 2));
+                copy_from = pos;
+            }
+            group = 0;
+        }
+        if (blank == std::string_view::npos)
+            break;
+        second_last_blank = last_blank;
+        last_blank = blank;
+        ++group;
+        pos = blank + (lines[blank] == ' ' ? 2 : 1);
+    }
+    if (group == 0) {
+        out.put(lines.substr(copy_from));
+        return;
+    }
+    // The last one or two blank lines of the run wait for what follows.
+    std::size_t waiting = group >= 2 ? second_last_blank : last_blank;
+    out.put(lines.substr(copy_from, waiting - copy_from));
+    if (group >= 2)
+        blanks.add(lines[second_last_blank] == ' ', out);
+    blanks.add(lines[last_blank] == ' ', out);
+}
+
 } // namespace
 
 int run(seq::LineReader& in, seq::Writer& out, std::string_view input_name) {
     BlankRun blanks;
-    std::string_view line;
-    while (in.next(line)) {
-        bool newline = seq::LineReader::has_newline(line);
-        std::string_view text = newline ? line.substr(0, line.size() - 1) : line;
-        if (is_blank_line(text)) {
-            blanks.add(!text.empty(), out);
-            continue;
+    std::string_view lines;
+    while (in.next_lines(lines)) {
+        // Only the last line of the input can lack its newline; it is taken
+        // on its own, and written with a newline added.
+        std::string_view last;
+        if (lines.back() != '\n') {
+            const void* nl = ::memrchr(lines.data(), '\n', lines.size());
+            std::size_t cut =
+                nl == nullptr
+                    ? 0
+                    : static_cast<std::size_t>(static_cast<const char*>(nl) - lines.data()) + 1;
+            last = lines.substr(cut);
+            lines = lines.substr(0, cut);
         }
-        if (!blanks.empty() && seq::is_date_line(text)) {
-            blanks.drop();
-            out.put("\f\n");
-        } else {
-            blanks.write_all(out);
+        filter_lines(lines, blanks, out);
+        if (!last.empty()) {
+            if (is_blank_line(last)) {
+                blanks.add(true, out);
+            } else {
+                put_content(last, blanks, out);
+                out.put('\n');
+            }
         }
-        out.put(line);
-        // Every line is written with a newline, the last one included.
-        if (!newline)
-            out.put('\n');
     }
     blanks.write_all(out);
     if (in.error() != 0) {

@@ -84,6 +84,24 @@ TEST(Pagemark, WorkedExampleOfFourteenLines) {
     EXPECT_EQ(filter(input), output);
 }
 
+// Blank lines are found wherever they stand relative to the blocks the
+// search goes by, and lines that merely end in a space or hold two are not.
+TEST(Pagemark, FindsBlankLinesAtEveryOffset) {
+    for (std::size_t width = 1; width < 40; ++width) {
+        std::string content(width, 'x');
+        std::string near_misses = content + " \n  \n" + content + "\n";
+        EXPECT_EQ(pagemark::find_blank_line(near_misses), std::string::npos) << width;
+        std::string lines = near_misses + " \n" + content + "\n\n";
+        std::size_t space_line = near_misses.size();
+        EXPECT_EQ(pagemark::find_blank_line(lines), space_line) << width;
+        EXPECT_EQ(pagemark::find_blank_line(lines, space_line + 2), lines.size() - 1) << width;
+    }
+    EXPECT_EQ(pagemark::find_blank_line("\nx\n"), 0u);
+    EXPECT_EQ(pagemark::find_blank_line(" \nx\n"), 0u);
+    EXPECT_EQ(pagemark::find_blank_line("x\n\n", 2), 2u);
+    EXPECT_EQ(pagemark::find_blank_line(""), std::string::npos);
+}
+
 // The filter as a machine with two held lines, transcribed state by state.
 // The program settles lines earlier than this machine does, so random inputs
 // check that both always write the same bytes.
@@ -112,10 +130,11 @@ std::string held_line_machine(const std::vector<std::string>& texts) {
 }
 
 TEST(Pagemark, AgreesWithTheHeldLineMachine) {
-    const std::vector<std::string> kinds = {"", " ", "  ", "Mon A", "Sun ", "text", "\f", "\0"s};
+    const std::vector<std::string> kinds = {
+        "", " ", "  ", "Mon A", "Sun ", "text", "\f", "\0"s, "a line of some length"};
     std::mt19937 random(12345);
     for (int round = 0; round < 3000; ++round) {
-        std::vector<std::string> texts(random() % 12);
+        std::vector<std::string> texts(random() % 40);
         std::string input;
         for (std::string& t : texts) {
             t = kinds[random() % kinds.size()];
@@ -125,7 +144,9 @@ TEST(Pagemark, AgreesWithTheHeldLineMachine) {
         // the newline there would be no line at all.
         if (!texts.empty() && !texts.back().empty() && random() % 2 == 0)
             input.pop_back();
-        ASSERT_EQ(filter(input), held_line_machine(texts)) << "round " << round;
+        std::string expected = held_line_machine(texts);
+        for (std::size_t chunk : {1u, 7u, 4096u})
+            ASSERT_EQ(filter(input, chunk), expected) << "round " << round << ", chunk " << chunk;
     }
 }
 
