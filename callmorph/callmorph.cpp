@@ -1,5 +1,6 @@
 #include "callmorph.hpp"
 
+#include <array>
 #include <cstdint>
 
 #include "io.hpp"
@@ -92,14 +93,39 @@ constexpr Exchange exchanges[] = {
     {"outheads", "outsides"},
 };
 
+// What part a byte can play in a picture designator, or in the quick test of
+// the exchange; one table lookup answers each question.
+enum : unsigned char {
+    couple_number = 1,
+    designator_letter = 2,
+    facing_mark = 4,
+    exchange_key = 8,
+};
+
+constexpr std::array<unsigned char, 256> byte_classes = [] {
+    std::array<unsigned char, 256> classes{};
+    for (unsigned char c : std::string_view("1234"))
+        classes[c] |= couple_number;
+    for (unsigned char c : std::string_view("BG"))
+        classes[c] |= designator_letter;
+    for (unsigned char c : std::string_view("^V<>"))
+        classes[c] |= facing_mark;
+    for (unsigned char c : std::string_view("DdPp"))
+        classes[c] |= exchange_key;
+    return classes;
+}();
+
+inline bool has_class(char c, unsigned char cls) {
+    return (byte_classes[static_cast<unsigned char>(c)] & cls) != 0;
+}
 inline bool is_couple_number(char c) {
-    return c >= '1' && c <= '4';
+    return has_class(c, couple_number);
 }
 inline bool is_designator_letter(char c) {
-    return c == 'B' || c == 'G';
+    return has_class(c, designator_letter);
 }
 inline bool is_facing_mark(char c) {
-    return c == '^' || c == 'V' || c == '<' || c == '>';
+    return has_class(c, facing_mark);
 }
 
 inline bool designator_at(const char* line, std::size_t size, std::size_t i) {
@@ -107,17 +133,30 @@ inline bool designator_at(const char* line, std::size_t size, std::size_t i) {
            is_facing_mark(line[i + 1]) && is_couple_number(line[i - 1]);
 }
 
+// Calls `found(i)` for the letter position i of every picture designator
+// of a text, from left to right. The scan keys on the facing mark, which call
+// text seldom holds, so ordinary text costs one table test per byte. The text
+// may hold many whole lines: a newline is no part of a designator, so no
+// three bytes that match straddle two lines.
+template <class Found> inline void for_each_designator(std::string_view text, Found found) {
+    const char* p = text.data();
+    for (std::size_t j = 2; j < text.size(); ++j)
+        if (is_facing_mark(p[j]) && is_designator_letter(p[j - 1]) && is_couple_number(p[j - 2]))
+            found(j - 1);
+}
+
 inline bool has_picture_designator(std::string_view line) {
-    for (std::size_t i = 1; i + 1 < line.size(); ++i)
-        if (designator_at(line.data(), line.size(), i))
+    const char* p = line.data();
+    for (std::size_t j = 2; j < line.size(); ++j)
+        if (is_facing_mark(p[j]) && is_designator_letter(p[j - 1]) && is_couple_number(p[j - 2]))
             return true;
     return false;
 }
 
-// The character pass over one line, in place: picture designators are
-// remapped, other capitals lowered when asked, except the "V" facing mark of
-// a designator. Under picture removal the pass stops at the first designator
-// and returns true.
+// The character pass over one line, in place, exactly position by position:
+// picture designators are remapped, other capitals lowered when asked, except
+// the "V" facing mark of a designator. Under picture removal the pass stops
+// at the first designator and returns true.
 bool character_pass(const Settings& settings, char* line, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) {
         char c = line[i];
@@ -137,35 +176,263 @@ bool character_pass(const Settings& settings, char* line, std::size_t size) {
     return false;
 }
 
-// True when the text holds one of the words the exchange looks for. Every
-// pattern contains "HEAD", "SIDE" or "TMPS" in one case or the other, so a
-// line without them is left as it is without running the steps.
-bool may_hold_exchange_word(std::string_view text) {
-    const char* p = text.data();
-    std::size_t n = text.size();
-    for (std::size_t j = 2; j < n; ++j) {
-        char c = p[j];
-        if (c == 'D' || c == 'd') {
-            bool upper = c == 'D';
-            std::string_view head = upper ? "HEA" : "hea";
-            std::string_view side = upper ? "SI" : "si";
-            if (j >= 3 && text.substr(j - 3, 3) == head)
-                return true;
-            if (j + 1 < n && text.substr(j - 2, 2) == side && p[j + 1] == (upper ? 'E' : 'e'))
-                return true;
-        } else if (c == 'P' || c == 'p') {
-            bool upper = c == 'P';
-            if (j + 1 < n && text.substr(j - 2, 2) == (upper ? "TM" : "tm") &&
-                p[j + 1] == (upper ? 'S' : 's'))
-                return true;
+// The outcome of the character pass without picture removal, for a text of
+// one or more lines, computed faster: no mapping makes or unmakes a
+// designator and lowering never touches one, so the designators of the text
+// as read are the ones the pass would meet. Every capital is lowered, then the
+// letter and a "V" facing mark of each designator are put back and remapped.
+// Returns false, leaving `buf` alone, when the text comes out unchanged;
+// otherwise `buf` holds the new text.
+bool rewrite_text(const Settings& settings, std::string_view text, std::string& buf) {
+    if (settings.lower_flag) {
+        buf.resize(text.size());
+        char* out = buf.data();
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            char c = text[i];
+            out[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 32 : 0));
         }
+        for_each_designator(text, [&](std::size_t i) {
+            out[i] = text[i];
+            out[i + 1] = text[i + 1];
+            remap_designator(settings.dancer_mode, out, i);
+        });
+        return true;
     }
-    return false;
+    bool copied = false;
+    for_each_designator(text, [&](std::size_t i) {
+        if (!copied) {
+            buf.assign(text);
+            copied = true;
+        }
+        remap_designator(settings.dancer_mode, buf.data(), i);
+    });
+    return copied;
+}
+
+// True when an exchange word may stand around position j of the text, whose
+// byte is one of the keys D, d, P, p. Every pattern of the exchange holds
+// "HEAD", "SIDE" or "TMPS", all in capitals or all in small letters; a text
+// without them is left as it is. None of these bytes is a newline, so in a
+// text of many lines a match never straddles two of them.
+bool exchange_key_at(const char* p, std::size_t n, std::size_t j) {
+    char c = p[j];
+    char shift = c == 'D' || c == 'P' ? 0 : 'a' - 'A';
+    auto is = [&](std::size_t at, char capital) { return p[at] == capital + shift; };
+    if (c == 'D' || c == 'd')
+        return (j >= 3 && is(j - 3, 'H') && is(j - 2, 'E') && is(j - 1, 'A')) ||
+               (j >= 2 && j + 1 < n && is(j - 2, 'S') && is(j - 1, 'I') && is(j + 1, 'E'));
+    return j >= 2 && j + 1 < n && is(j - 2, 'T') && is(j - 1, 'M') && is(j + 1, 'S');
+}
+
+// The position of the first exchange key at or after `from`, or npos.
+std::size_t find_exchange_key(std::string_view text, std::size_t from) {
+    const char* p = text.data();
+    for (std::size_t j = from; j < text.size(); ++j)
+        if (has_class(p[j], exchange_key) && exchange_key_at(p, text.size(), j))
+            return j;
+    return std::string_view::npos;
 }
 
 void write_line(seq::Writer& out, std::string_view line) {
     out.put(line);
     out.put('\n');
+}
+
+// Writes a line that may be followed in memory by its own newline: then the
+// two go out in one piece.
+void write_line(seq::Writer& out, std::string_view line, bool newline_follows) {
+    if (newline_follows)
+        out.put(std::string_view(line.data(), line.size() + 1));
+    else
+        write_line(out, line);
+}
+
+// The line loop. Lines come in runs: everything the reader holds up to its
+// last newline, or one last line without a newline. A run is split into
+// lines for the general case; a single keyword, which is all the command
+// line ever asks for, gets a path that works on the whole run and writes
+// the lines it leaves unchanged in one piece.
+class LineLoop {
+  public:
+    explicit LineLoop(const Settings& settings) : settings_(settings) {
+        rewrites_ =
+            settings.lower_flag || (settings.dancer_mode >= 1 && settings.dancer_mode <= 15);
+        int operations =
+            (rewrites_ ? 1 : 0) + settings.join_flag + settings.rmpic_flag + settings.switchhs_flag;
+        if (operations == 1) {
+            if (rewrites_)
+                path_ = &LineLoop::rewrite_run;
+            else if (settings.rmpic_flag)
+                path_ = &LineLoop::rmpic_run;
+            else if (settings.join_flag)
+                path_ = &LineLoop::join_run;
+            else
+                path_ = &LineLoop::switchhs_run;
+        }
+    }
+
+    void run_of_lines(std::string_view run, seq::Writer& out) {
+        if (!run.empty())
+            (this->*path_)(run, out);
+    }
+
+    void lines_one_by_one(std::string_view run, seq::Writer& out) {
+        while (!run.empty()) {
+            std::size_t end = run.find('\n');
+            end = end == std::string_view::npos ? run.size() : end + 1;
+            line(run.substr(0, end), out);
+            run.remove_prefix(end);
+        }
+    }
+
+  private:
+    // One line as read, with its newline or, at the end of the input,
+    // without: the steps of the line loop in their order.
+    void line(std::string_view raw, seq::Writer& out) {
+        std::string_view line = raw;
+        bool newline_follows = seq::LineReader::has_newline(line);
+        if (newline_follows)
+            line.remove_suffix(1);
+
+        if (line.empty()) {
+            if (settings_.rmpic_flag)
+                return;
+            if (prev_blank_ && settings_.join_flag)
+                return;
+            prev_blank_ = true;
+        } else {
+            prev_blank_ = false;
+        }
+
+        bool picture_line = false;
+        if (settings_.rmpic_flag && rewrites_) {
+            line_buf_.assign(line);
+            line_buf_.push_back('\n');
+            picture_line = character_pass(settings_, line_buf_.data(), line.size());
+            line = std::string_view(line_buf_.data(), line.size());
+            newline_follows = true;
+        } else if (settings_.rmpic_flag) {
+            picture_line = has_picture_designator(line);
+        } else if (rewrites_ && rewrite_text(settings_, line, line_buf_)) {
+            line = line_buf_;
+            newline_follows = false;
+        }
+
+        if (settings_.rmpic_flag && !picture_line && !is_dots_line(line))
+            write_line(out, line, newline_follows);
+
+        if (settings_.switchhs_flag) {
+            swap_buf_.assign(line);
+            switch_heads_sides(swap_buf_);
+            write_line(out, swap_buf_);
+        } else if (!settings_.rmpic_flag) {
+            write_line(out, line, newline_follows);
+        }
+    }
+
+    // A run ends in a newline unless it is the last line of an input that
+    // lacks one; that line is written with a newline.
+    static void finish_run(std::string_view run, seq::Writer& out) {
+        if (!seq::LineReader::has_newline(run))
+            out.put('\n');
+    }
+
+    // Dancer keywords and "lower": the pass changes bytes but drops none.
+    void rewrite_run(std::string_view run, seq::Writer& out) {
+        out.put(rewrite_text(settings_, run, line_buf_) ? std::string_view(line_buf_) : run);
+        finish_run(run, out);
+    }
+
+    // "rmpic": drops empty lines, picture lines and dots lines; the lines
+    // kept between two dropped ones go out in one piece.
+    void rmpic_run(std::string_view run, seq::Writer& out) {
+        std::size_t kept = 0;
+        std::size_t start = 0;
+        while (start < run.size()) {
+            std::size_t end = run.find('\n', start);
+            std::size_t stop = end == std::string_view::npos ? run.size() : end;
+            std::string_view line = run.substr(start, stop - start);
+            bool drop = line.empty() || has_picture_designator(line) || is_dots_line(line);
+            std::size_t next = end == std::string_view::npos ? run.size() : end + 1;
+            if (drop) {
+                out.put(run.substr(kept, start - kept));
+                kept = next;
+            }
+            start = next;
+        }
+        if (kept < run.size()) {
+            out.put(run.substr(kept));
+            finish_run(run, out);
+        }
+    }
+
+    // "join": an empty line is dropped when the line before it was empty
+    // too. Inside a run that is every newline that closes two newlines in a
+    // row; at the start of a run the line before it is the one remembered.
+    void join_run(std::string_view run, seq::Writer& out) {
+        std::size_t kept = 0;
+        auto drop = [&](std::size_t at) {
+            out.put(run.substr(kept, at - kept));
+            kept = at + 1;
+        };
+        if (run[0] == '\n' && prev_blank_)
+            drop(0);
+        if (run.size() >= 2 && run[0] == '\n' && run[1] == '\n')
+            drop(1);
+        for (std::size_t at = run.find("\n\n\n"); at != std::string_view::npos;
+             at = run.find("\n\n\n", at + 1))
+            drop(at + 2);
+        out.put(run.substr(kept));
+        finish_run(run, out);
+        std::size_t n = run.size();
+        prev_blank_ = run[n - 1] == '\n' && (n == 1 || run[n - 2] == '\n');
+    }
+
+    // "switchhs": only the lines that may hold an exchange word are copied
+    // and exchanged; the others go out as they are, in one piece.
+    void switchhs_run(std::string_view run, seq::Writer& out) {
+        std::size_t kept = 0;
+        std::size_t key = find_exchange_key(run, 0);
+        while (key != std::string_view::npos) {
+            std::size_t start = run.rfind('\n', key);
+            start = start == std::string_view::npos ? 0 : start + 1;
+            std::size_t end = run.find('\n', key);
+            std::size_t stop = end == std::string_view::npos ? run.size() : end;
+            out.put(run.substr(kept, start - kept));
+            swap_buf_.assign(run.substr(start, stop - start));
+            switch_heads_sides(swap_buf_);
+            out.put(swap_buf_);
+            kept = stop;
+            key = stop == run.size() ? std::string_view::npos : find_exchange_key(run, stop);
+        }
+        out.put(run.substr(kept));
+        finish_run(run, out);
+    }
+
+    const Settings& settings_;
+    bool rewrites_ = false;
+    void (LineLoop::*path_)(std::string_view, seq::Writer&) = &LineLoop::lines_one_by_one;
+    bool prev_blank_ = false;
+    // Reused from line to line and run to run: memory grows with the longest
+    // line or run, never with the input.
+    std::string line_buf_;
+    std::string swap_buf_;
+};
+
+int line_loop(const Settings& settings, seq::LineReader& in, seq::Writer& out, bool by_line) {
+    LineLoop loop(settings);
+    std::string_view run;
+    while (!out.failed() && in.next_lines(run)) {
+        if (by_line)
+            loop.lines_one_by_one(run, out);
+        else
+            loop.run_of_lines(run, out);
+    }
+    if (in.error() != 0) {
+        seq::report_read_error(program, "standard input", in.error());
+        return 1;
+    }
+    return 0;
 }
 
 int add1_operation(seq::LineReader& in, seq::Writer& out) {
@@ -252,7 +519,7 @@ bool is_dots_line(std::string_view line) {
 }
 
 void switch_heads_sides(std::string& text) {
-    if (!may_hold_exchange_word(text))
+    if (find_exchange_key(text, 0) == std::string_view::npos)
         return;
     for (const Exchange& step : exchanges) {
         std::size_t at = strgrep(step.pattern, text);
@@ -275,54 +542,11 @@ std::string add_one(std::string_view line) {
 }
 
 int filter_lines(const Settings& settings, seq::LineReader& in, seq::Writer& out) {
-    // Both buffers are reused from line to line; they grow only with the
-    // longest line.
-    std::string line_buf;
-    std::string swap_buf;
-    bool prev_blank = false;
-    bool rewrites =
-        settings.lower_flag || (settings.dancer_mode >= 1 && settings.dancer_mode <= 15);
-    std::string_view raw;
-    while (!out.failed() && in.next(raw)) {
-        std::string_view line = raw;
-        if (seq::LineReader::has_newline(line))
-            line.remove_suffix(1);
+    return line_loop(settings, in, out, false);
+}
 
-        if (line.empty()) {
-            if (settings.rmpic_flag)
-                continue;
-            if (prev_blank && settings.join_flag)
-                continue;
-            prev_blank = true;
-        } else {
-            prev_blank = false;
-        }
-
-        bool picture_line = false;
-        if (rewrites) {
-            line_buf.assign(line);
-            picture_line = character_pass(settings, line_buf.data(), line_buf.size());
-            line = line_buf;
-        } else if (settings.rmpic_flag) {
-            picture_line = has_picture_designator(line);
-        }
-
-        if (settings.rmpic_flag && !picture_line && !is_dots_line(line))
-            write_line(out, line);
-
-        if (settings.switchhs_flag) {
-            swap_buf.assign(line);
-            switch_heads_sides(swap_buf);
-            write_line(out, swap_buf);
-        } else if (!settings.rmpic_flag) {
-            write_line(out, line);
-        }
-    }
-    if (in.error() != 0) {
-        seq::report_read_error(program, "standard input", in.error());
-        return 1;
-    }
-    return 0;
+int filter_lines_one_by_one(const Settings& settings, seq::LineReader& in, seq::Writer& out) {
+    return line_loop(settings, in, out, true);
 }
 
 int run(std::string_view invocation_name, std::span<const std::string_view> args,

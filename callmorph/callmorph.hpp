@@ -73,4 +73,9 @@ int run(std::string_view invocation_name, std::span<const std::string_view> args
 // The line loop under the given settings, whatever their combination.
 int filter_lines(const Settings& settings, seq::LineReader& in, seq::Writer& out);
 
+// The same loop taking every line on its own through all the steps, as the
+// general case does; the faster paths that filter_lines takes for a single
+// keyword must give the same output.
+int filter_lines_one_by_one(const Settings& settings, seq::LineReader& in, seq::Writer& out);
+
 } // namespace callmorph

@@ -258,6 +258,34 @@ TEST(LineLoop, AppliesEveryStepOfACombinationInOrder) {
     EXPECT_EQ(run_with(remove_switch, "HEADS\n\n1B^ heads\n"), "HEADS\nSIDES\n1B^ sides\n");
 }
 
+// A single keyword takes a path that works on whole runs of lines; it must
+// write exactly what the steps give line by line, wherever the runs break.
+TEST(LineLoop, RunsOfLinesGiveWhatSingleLinesGive) {
+    std::string text = "\n\n\nFri Sep 21\nHEADS PASS THRU, SIDES DIVIDE\n\n\n\n"
+                       "  1B^  2GV  3B<  4G>\n  .    .\n \n\nhead boy and side boy\n"
+                       "outsides and sides\nTMPSS heads\x80\0 SIDELINER\n"s +
+                       std::string(3000, 'V') + "1BV\n1B^2G<\n\n" + std::string(200, '\n') + "HEAD";
+    for (std::string_view keyword :
+         {"all", "heads", "sides", "headboys", "headgirls", "sideboys", "sidegirls", "boys",
+          "girls", "mn1", "boysmn1", "girlsmn1", "partner", "headpartner", "sidepartner", "lower",
+          "join", "rmpic", "switchhs"}) {
+        std::vector<std::string_view> args{keyword};
+        callmorph::Settings settings = callmorph::parse_arguments("callmorph", args);
+        for (std::string input : {text, text + "\n", text + "\n\n"}) {
+            for (std::size_t chunk : {1u, 2u, 5u, 64u, 4096u}) {
+                std::string by_runs, by_lines;
+                auto in_runs = seq::LineReader::from_memory(input, chunk);
+                auto in_lines = seq::LineReader::from_memory(input, chunk);
+                seq::Writer out_runs(&by_runs), out_lines(&by_lines);
+                EXPECT_EQ(callmorph::filter_lines(settings, in_runs, out_runs), 0);
+                EXPECT_EQ(callmorph::filter_lines_one_by_one(settings, in_lines, out_lines), 0);
+                ASSERT_TRUE(out_runs.flush() && out_lines.flush());
+                EXPECT_EQ(by_runs, by_lines) << keyword << " chunk " << chunk;
+            }
+        }
+    }
+}
+
 TEST(LineLoop, ReadErrorIsReportedNotTakenAsTheEnd) {
     int fd = open(".", O_RDONLY | O_DIRECTORY);
     ASSERT_GE(fd, 0);
