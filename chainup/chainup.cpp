@@ -1,5 +1,6 @@
 #include "chainup.hpp"
 
+#include <cstring>
 #include <unistd.h>
 
 #include "io.hpp"
@@ -7,12 +8,25 @@
 
 namespace chainup {
 
+namespace {
+
+// The offset of the last line in a run of whole lines.
+std::size_t last_line_start(std::string_view lines) {
+    std::size_t before_end = lines.back() == '\n' ? lines.size() - 1 : lines.size();
+    const void* nl = ::memrchr(lines.data(), '\n', before_end);
+    return nl == nullptr
+               ? 0
+               : static_cast<std::size_t>(static_cast<const char*>(nl) - lines.data()) + 1;
+}
+
+} // namespace
+
 FileEnd append_file(seq::LineReader& in, bool separator_first, seq::Writer& out,
                     std::string& held) {
-    std::string_view line;
-    if (!in.next(line))
+    std::string_view lines;
+    if (!in.next(lines))
         return in.error() != 0 ? FileEnd::read_error : FileEnd::no_first_line;
-    if (line == "\n" && !in.next(line))
+    if (lines == "\n" && !in.next(lines))
         return in.error() != 0 ? FileEnd::read_error : FileEnd::no_second_line;
 
     if (separator_first) {
@@ -22,21 +36,24 @@ FileEnd append_file(seq::LineReader& in, bool separator_first, seq::Writer& out,
     }
 
     // Only the last line of a file can be dropped, and only when it is a
-    // separator line; so every other line goes out at once, and a separator
-    // line waits until the next line shows it is not the last.
+    // separator line. So lines go out in whole runs as they are read, except
+    // a separator line that ends a run: it waits until more lines show that
+    // it is not the last.
     bool holding = false;
     do {
         if (holding) {
             out.put(held);
             holding = false;
         }
-        if (seq::is_separator_line(line)) {
-            held.assign(line);
+        std::size_t last = last_line_start(lines);
+        if (seq::is_separator_line(lines.substr(last))) {
+            out.put(lines.substr(0, last));
+            held.assign(lines.substr(last));
             holding = true;
         } else {
-            out.put(line);
+            out.put(lines);
         }
-    } while (in.next(line));
+    } while (in.next_lines(lines));
     return in.error() != 0 ? FileEnd::read_error : FileEnd::done;
 }
 
