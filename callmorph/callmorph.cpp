@@ -1,7 +1,13 @@
 #include "callmorph.hpp"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "io.hpp"
 #include "sequence.hpp"
@@ -74,9 +80,30 @@ constexpr char designator_map[16][8][3] = {
     {"1B", "2G", "3B", "4G", "1G", "2B", "3G", "4B"}, // 15 sidepartner
 };
 
+// The six words one of which every pattern of the exchange holds.
+enum : unsigned {
+    key_HEAD = 1,
+    key_head = 2,
+    key_SIDE = 4,
+    key_side = 8,
+    key_TMPS = 16,
+    key_tmps = 32,
+};
+
+constexpr unsigned key_of(std::string_view pattern) {
+    unsigned keys = 0;
+    for (auto [word, bit] :
+         {std::pair{"HEAD", key_HEAD}, std::pair{"head", key_head}, std::pair{"SIDE", key_SIDE},
+          std::pair{"side", key_side}, std::pair{"TMPS", key_TMPS}, std::pair{"tmps", key_tmps}})
+        if (pattern.find(word) != std::string_view::npos)
+            keys |= bit;
+    return keys;
+}
+
 struct Exchange {
     std::string_view pattern;
     std::string_view replacement;
+    unsigned key = key_of(pattern);
 };
 
 // Each head word goes through a temporary word, so that the first head word
@@ -133,24 +160,109 @@ inline bool designator_at(const char* line, std::size_t size, std::size_t i) {
            is_facing_mark(line[i + 1]) && is_couple_number(line[i - 1]);
 }
 
+// Searching by blocks of 16 bytes where the processor allows; the scalar
+// loops give the same answers and finish each text.
+#if defined(__SSE2__)
+namespace block {
+inline __m128i load(const char* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline __m128i is(__m128i v, char c) {
+    return _mm_cmpeq_epi8(v, _mm_set1_epi8(c));
+}
+inline __m128i either(__m128i a, __m128i b) {
+    return _mm_or_si128(a, b);
+}
+inline unsigned bits(__m128i m) {
+    return static_cast<unsigned>(_mm_movemask_epi8(m));
+}
+
+// Bit k: position p + k holds the facing mark of a picture designator.
+// Reads p - 2 to p + 15.
+inline __m128i designators(const char* p) {
+    __m128i mark = load(p);
+    __m128i letter = load(p - 1);
+    __m128i couple = _mm_sub_epi8(load(p - 2), _mm_set1_epi8('1'));
+    __m128i facing =
+        either(either(is(mark, '^'), is(mark, 'V')), either(is(mark, '<'), is(mark, '>')));
+    __m128i boy_or_girl = either(is(letter, 'B'), is(letter, 'G'));
+    __m128i one_to_four = _mm_cmpeq_epi8(_mm_min_epu8(couple, _mm_set1_epi8(3)), couple);
+    return _mm_and_si128(facing, _mm_and_si128(boy_or_girl, one_to_four));
+}
+} // namespace block
+#endif
+
+inline bool designator_mark_at(const char* p, std::size_t j) {
+    return is_facing_mark(p[j]) && is_designator_letter(p[j - 1]) && is_couple_number(p[j - 2]);
+}
+
+// The position of the first facing mark of a picture designator at or after
+// `j`, or npos. A text of many whole lines may be searched at once: a newline
+// is no part of a designator, so no three bytes that match straddle two lines.
+std::size_t find_designator_mark(std::string_view text, std::size_t j) {
+    const char* p = text.data();
+    std::size_t n = text.size();
+    if (j < 2)
+        j = 2;
+#if defined(__SSE2__)
+    for (; j + 16 <= n; j += 16)
+        if (unsigned m = block::bits(block::designators(p + j)))
+            return j + static_cast<std::size_t>(std::countr_zero(m));
+#endif
+    for (; j < n; ++j)
+        if (designator_mark_at(p, j))
+            return j;
+    return std::string_view::npos;
+}
+
 // Calls `found(i)` for the letter position i of every picture designator
-// of a text, from left to right. The scan keys on the facing mark, which call
-// text seldom holds, so ordinary text costs one table test per byte. The text
-// may hold many whole lines: a newline is no part of a designator, so no
-// three bytes that match straddle two lines.
+// of a text, from left to right. `found` must not change the text.
 template <class Found> inline void for_each_designator(std::string_view text, Found found) {
     const char* p = text.data();
-    for (std::size_t j = 2; j < text.size(); ++j)
-        if (is_facing_mark(p[j]) && is_designator_letter(p[j - 1]) && is_couple_number(p[j - 2]))
+    std::size_t n = text.size();
+    std::size_t j = 2;
+#if defined(__SSE2__)
+    for (; j + 16 <= n; j += 16)
+        for (unsigned m = block::bits(block::designators(p + j)); m != 0; m &= m - 1)
+            found(j + static_cast<std::size_t>(std::countr_zero(m)) - 1);
+#endif
+    for (; j < n; ++j)
+        if (designator_mark_at(p, j))
             found(j - 1);
 }
 
 inline bool has_picture_designator(std::string_view line) {
-    const char* p = line.data();
-    for (std::size_t j = 2; j < line.size(); ++j)
-        if (is_facing_mark(p[j]) && is_designator_letter(p[j - 1]) && is_couple_number(p[j - 2]))
-            return true;
-    return false;
+    return find_designator_mark(line, 2) != std::string_view::npos;
+}
+
+// The position of the first byte at or after `j` that makes picture removal
+// look at a line: the facing mark of a designator, or a newline followed by
+// a blank or by another newline (an empty line, or a line that may be a dots
+// line, comes next). Every other line is kept unseen.
+std::size_t find_removal_candidate(std::string_view text, std::size_t j) {
+    const char* p = text.data();
+    std::size_t n = text.size();
+    auto candidate = [&](std::size_t at) {
+        return (at >= 2 && designator_mark_at(p, at)) ||
+               (p[at] == '\n' && at + 1 < n && (p[at + 1] == ' ' || p[at + 1] == '\n'));
+    };
+    for (; j < 2 && j < n; ++j)
+        if (candidate(j))
+            return j;
+#if defined(__SSE2__)
+    for (; j + 17 <= n; j += 16) {
+        __m128i newline = block::is(block::load(p + j), '\n');
+        __m128i next = block::load(p + j + 1);
+        __m128i opens =
+            _mm_and_si128(newline, block::either(block::is(next, ' '), block::is(next, '\n')));
+        if (unsigned m = block::bits(block::either(opens, block::designators(p + j))))
+            return j + static_cast<std::size_t>(std::countr_zero(m));
+    }
+#endif
+    for (; j < n; ++j)
+        if (candidate(j))
+            return j;
+    return std::string_view::npos;
 }
 
 // The character pass over one line, in place, exactly position by position:
@@ -176,6 +288,33 @@ bool character_pass(const Settings& settings, char* line, std::size_t size) {
     return false;
 }
 
+// Writes to `to` the couple number and letter that the designator at `from`
+// becomes under the dancer mode (1 to 15, or 0 for no change).
+inline void map_designator(int mode, const char* from, char* to) {
+    const char* pair = designator_map[mode][(from[0] - '1') + (from[1] == 'G' ? 4 : 0)];
+    std::memcpy(to, pair, 2);
+}
+
+// Copies the text to `out` with every capital "A" to "Z" made small.
+void lower_capitals(std::string_view text, char* out) {
+    const char* p = text.data();
+    std::size_t n = text.size();
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16) {
+        __m128i v = block::load(p + i);
+        __m128i offset = _mm_sub_epi8(v, _mm_set1_epi8('A'));
+        __m128i capital = _mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(25)), offset);
+        v = _mm_add_epi8(v, _mm_and_si128(capital, _mm_set1_epi8(32)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), v);
+    }
+#endif
+    for (; i < n; ++i) {
+        char c = p[i];
+        out[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 32 : 0));
+    }
+}
+
 // The outcome of the character pass without picture removal, for a text of
 // one or more lines, computed faster: no mapping makes or unmakes a
 // designator and lowering never touches one, so the designators of the text
@@ -184,53 +323,82 @@ bool character_pass(const Settings& settings, char* line, std::size_t size) {
 // Returns false, leaving `buf` alone, when the text comes out unchanged;
 // otherwise `buf` holds the new text.
 bool rewrite_text(const Settings& settings, std::string_view text, std::string& buf) {
+    int mode = settings.dancer_mode >= 1 && settings.dancer_mode <= 15 ? settings.dancer_mode : 0;
     if (settings.lower_flag) {
         buf.resize(text.size());
+        lower_capitals(text, buf.data());
         char* out = buf.data();
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            char c = text[i];
-            out[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 32 : 0));
-        }
         for_each_designator(text, [&](std::size_t i) {
-            out[i] = text[i];
             out[i + 1] = text[i + 1];
-            remap_designator(settings.dancer_mode, out, i);
+            map_designator(mode, text.data() + i - 1, out + i - 1);
         });
         return true;
     }
+    if (mode == 0)
+        return false;
     bool copied = false;
     for_each_designator(text, [&](std::size_t i) {
         if (!copied) {
             buf.assign(text);
             copied = true;
         }
-        remap_designator(settings.dancer_mode, buf.data(), i);
+        map_designator(mode, text.data() + i - 1, buf.data() + i - 1);
     });
     return copied;
 }
 
-// True when an exchange word may stand around position j of the text, whose
-// byte is one of the keys D, d, P, p. Every pattern of the exchange holds
-// "HEAD", "SIDE" or "TMPS", all in capitals or all in small letters; a text
-// without them is left as it is. None of these bytes is a newline, so in a
-// text of many lines a match never straddles two of them.
-bool exchange_key_at(const char* p, std::size_t n, std::size_t j) {
+// The key word that ends or stands around position j of the text, whose
+// byte is one of D, d, P, p, as a bit; 0 when there is none. None of the key
+// words holds a newline, so in a text of many lines a match never straddles
+// two of them.
+unsigned exchange_key_at(const char* p, std::size_t n, std::size_t j) {
     char c = p[j];
-    char shift = c == 'D' || c == 'P' ? 0 : 'a' - 'A';
-    auto is = [&](std::size_t at, char capital) { return p[at] == capital + shift; };
-    if (c == 'D' || c == 'd')
-        return (j >= 3 && is(j - 3, 'H') && is(j - 2, 'E') && is(j - 1, 'A')) ||
-               (j >= 2 && j + 1 < n && is(j - 2, 'S') && is(j - 1, 'I') && is(j + 1, 'E'));
-    return j >= 2 && j + 1 < n && is(j - 2, 'T') && is(j - 1, 'M') && is(j + 1, 'S');
+    bool capital = c == 'D' || c == 'P';
+    char shift = capital ? 0 : 'a' - 'A';
+    auto is = [&](std::size_t at, char letter) { return p[at] == letter + shift; };
+    if (c == 'D' || c == 'd') {
+        if (j >= 3 && is(j - 3, 'H') && is(j - 2, 'E') && is(j - 1, 'A'))
+            return capital ? key_HEAD : key_head;
+        if (j >= 2 && j + 1 < n && is(j - 2, 'S') && is(j - 1, 'I') && is(j + 1, 'E'))
+            return capital ? key_SIDE : key_side;
+        return 0;
+    }
+    if (j >= 2 && j + 1 < n && is(j - 2, 'T') && is(j - 1, 'M') && is(j + 1, 'S'))
+        return capital ? key_TMPS : key_tmps;
+    return 0;
 }
 
-// The position of the first exchange key at or after `from`, or npos.
+// The position of the first key word byte at or after `from`, or npos.
 std::size_t find_exchange_key(std::string_view text, std::size_t from) {
     const char* p = text.data();
-    for (std::size_t j = from; j < text.size(); ++j)
-        if (has_class(p[j], exchange_key) && exchange_key_at(p, text.size(), j))
+    std::size_t n = text.size();
+    std::size_t j = from;
+#if defined(__SSE2__)
+    for (; j + 16 <= n; j += 16) {
+        __m128i v = block::load(p + j);
+        unsigned m =
+            block::bits(block::either(block::either(block::is(v, 'D'), block::is(v, 'd')),
+                                      block::either(block::is(v, 'P'), block::is(v, 'p'))));
+        for (; m != 0; m &= m - 1) {
+            std::size_t at = j + static_cast<std::size_t>(std::countr_zero(m));
+            if (exchange_key_at(p, n, at) != 0)
+                return at;
+        }
+    }
+#endif
+    for (; j < n; ++j)
+        if (has_class(p[j], exchange_key) && exchange_key_at(p, n, j) != 0)
             return j;
     return std::string_view::npos;
+}
+
+// The key words the text holds, as bits.
+unsigned exchange_keys(std::string_view text) {
+    unsigned keys = 0;
+    for (std::size_t j = 0; j < text.size(); ++j)
+        if (has_class(text[j], exchange_key))
+            keys |= exchange_key_at(text.data(), text.size(), j);
+    return keys;
 }
 
 void write_line(seq::Writer& out, std::string_view line) {
@@ -344,23 +512,37 @@ class LineLoop {
     }
 
     // "rmpic": drops empty lines, picture lines and dots lines; the lines
-    // kept between two dropped ones go out in one piece.
+    // kept between two dropped ones go out in one piece. Only the first line
+    // of the run and the lines a candidate byte points at are looked at.
     void rmpic_run(std::string_view run, seq::Writer& out) {
+        const char* p = run.data();
+        std::size_t n = run.size();
         std::size_t kept = 0;
-        std::size_t start = 0;
-        while (start < run.size()) {
-            std::size_t end = run.find('\n', start);
-            std::size_t stop = end == std::string_view::npos ? run.size() : end;
-            std::string_view line = run.substr(start, stop - start);
-            bool drop = line.empty() || has_picture_designator(line) || is_dots_line(line);
-            std::size_t next = end == std::string_view::npos ? run.size() : end + 1;
-            if (drop) {
+        // Looks at the line that starts at `start`; returns the position of
+        // its newline, or n.
+        auto look_at = [&](std::size_t start) {
+            const void* nl = std::memchr(p + start, '\n', n - start);
+            std::size_t end = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - p) : n;
+            std::string_view line = run.substr(start, end - start);
+            if (line.empty() || has_picture_designator(line) || is_dots_line(line)) {
                 out.put(run.substr(kept, start - kept));
-                kept = next;
+                kept = end < n ? end + 1 : n;
             }
-            start = next;
+            return end;
+        };
+        std::size_t at = look_at(0);
+        while (at < n) {
+            std::size_t candidate = find_removal_candidate(run, at);
+            if (candidate == std::string_view::npos)
+                break;
+            if (p[candidate] == '\n') {
+                at = look_at(candidate + 1);
+            } else {
+                const void* nl = memrchr(p + at, '\n', candidate - at);
+                at = look_at(static_cast<std::size_t>(static_cast<const char*>(nl) - p) + 1);
+            }
         }
-        if (kept < run.size()) {
+        if (kept < n) {
             out.put(run.substr(kept));
             finish_run(run, out);
         }
@@ -495,11 +677,8 @@ bool is_picture_designator(std::string_view line, std::size_t i) {
 }
 
 void remap_designator(int dancer_mode, char* line, std::size_t i) {
-    if (dancer_mode < 0 || dancer_mode > 15)
-        return;
-    const char* to = designator_map[dancer_mode][(line[i - 1] - '1') + (line[i] == 'G' ? 4 : 0)];
-    line[i - 1] = to[0];
-    line[i] = to[1];
+    if (dancer_mode >= 0 && dancer_mode <= 15)
+        map_designator(dancer_mode, line + i - 1, line + i - 1);
 }
 
 bool is_dots_line(std::string_view line) {
@@ -519,12 +698,18 @@ bool is_dots_line(std::string_view line) {
 }
 
 void switch_heads_sides(std::string& text) {
-    if (find_exchange_key(text, 0) == std::string_view::npos)
-        return;
+    // A step can only match while its key word is in the text, so the steps
+    // whose key word is absent are passed over. The keys are looked up again
+    // after every change, since a replacement brings its own.
+    unsigned keys = exchange_keys(text);
     for (const Exchange& step : exchanges) {
+        if ((keys & step.key) == 0)
+            continue;
         std::size_t at = strgrep(step.pattern, text);
-        if (at != std::string_view::npos)
+        if (at != std::string_view::npos) {
             text.replace(at, step.replacement.size(), step.replacement);
+            keys = exchange_keys(text);
+        }
     }
 }
 
