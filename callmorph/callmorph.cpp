@@ -1,9 +1,11 @@
 #include "callmorph.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -100,10 +102,19 @@ constexpr unsigned key_of(std::string_view pattern) {
     return keys;
 }
 
+// Where the key word of a pattern stands in it.
+constexpr std::size_t key_offset(std::string_view pattern) {
+    for (std::string_view word : {"HEAD", "head", "SIDE", "side", "TMPS", "tmps"})
+        if (std::size_t at = pattern.find(word); at != std::string_view::npos)
+            return at;
+    return 0;
+}
+
 struct Exchange {
     std::string_view pattern;
     std::string_view replacement;
     unsigned key = key_of(pattern);
+    std::size_t offset = key_offset(pattern);
 };
 
 // Each head word goes through a temporary word, so that the first head word
@@ -119,6 +130,16 @@ constexpr Exchange exchanges[] = {
     {"sideliner", "headliner"}, {"TMPSLINER", "SIDELINER"}, {"tmpsliner", "sideliner"},
     {"outheads", "outsides"},
 };
+
+// Each pattern holds exactly one key word, so an occurrence of the pattern is
+// found where one of its key word stands.
+constexpr bool one_key_each = [] {
+    for (const Exchange& step : exchanges)
+        if (!std::has_single_bit(step.key))
+            return false;
+    return true;
+}();
+static_assert(one_key_each);
 
 // What part a byte can play in a picture designator, or in the quick test of
 // the exchange; one table lookup answers each question.
@@ -374,12 +395,27 @@ std::size_t find_exchange_key(std::string_view text, std::size_t from) {
     std::size_t n = text.size();
     std::size_t j = from;
 #if defined(__SSE2__)
-    for (; j + 16 <= n; j += 16) {
-        __m128i v = block::load(p + j);
-        unsigned m =
-            block::bits(block::either(block::either(block::is(v, 'D'), block::is(v, 'd')),
-                                      block::either(block::is(v, 'P'), block::is(v, 'p'))));
-        for (; m != 0; m &= m - 1) {
+    // Letters folded to small ones find "head", "side" and "tmps" in either
+    // case at once; exchange_key_at then holds each find to one case.
+    if (j < 3)
+        for (; j < 3 && j < n; ++j)
+            if (has_class(p[j], exchange_key) && exchange_key_at(p, n, j) != 0)
+                return j;
+    for (; j + 17 <= n; j += 16) {
+        __m128i fold = _mm_set1_epi8(0x20);
+        __m128i b0 = _mm_or_si128(block::load(p + j - 3), fold);
+        __m128i b1 = _mm_or_si128(block::load(p + j - 2), fold);
+        __m128i b2 = _mm_or_si128(block::load(p + j - 1), fold);
+        __m128i b3 = _mm_or_si128(block::load(p + j), fold);
+        __m128i b4 = _mm_or_si128(block::load(p + j + 1), fold);
+        __m128i head = _mm_and_si128(_mm_and_si128(block::is(b0, 'h'), block::is(b1, 'e')),
+                                     _mm_and_si128(block::is(b2, 'a'), block::is(b3, 'd')));
+        __m128i side = _mm_and_si128(_mm_and_si128(block::is(b1, 's'), block::is(b2, 'i')),
+                                     _mm_and_si128(block::is(b3, 'd'), block::is(b4, 'e')));
+        __m128i tmps = _mm_and_si128(_mm_and_si128(block::is(b1, 't'), block::is(b2, 'm')),
+                                     _mm_and_si128(block::is(b3, 'p'), block::is(b4, 's')));
+        for (unsigned m = block::bits(block::either(head, block::either(side, tmps))); m != 0;
+             m &= m - 1) {
             std::size_t at = j + static_cast<std::size_t>(std::countr_zero(m));
             if (exchange_key_at(p, n, at) != 0)
                 return at;
@@ -392,13 +428,79 @@ std::size_t find_exchange_key(std::string_view text, std::size_t from) {
     return std::string_view::npos;
 }
 
-// The key words the text holds, as bits.
-unsigned exchange_keys(std::string_view text) {
+struct KeyWord {
+    std::size_t start; // position of its first byte
+    unsigned key;
+};
+
+// Every key word of the text, from left to right; returns their bits.
+unsigned find_key_words(std::string_view text, std::vector<KeyWord>& found) {
+    found.clear();
     unsigned keys = 0;
-    for (std::size_t j = 0; j < text.size(); ++j)
-        if (has_class(text[j], exchange_key))
-            keys |= exchange_key_at(text.data(), text.size(), j);
+    for (std::size_t j = 0; j < text.size(); ++j) {
+        if (!has_class(text[j], exchange_key))
+            continue;
+        if (unsigned key = exchange_key_at(text.data(), text.size(), j)) {
+            // The key byte is the fourth of "HEAD" and the third of the others.
+            found.push_back({key & (key_HEAD | key_head) ? j - 3 : j - 2, key});
+            keys |= key;
+        }
+    }
     return keys;
+}
+
+// The key word whose first byte is at `start`, as a bit, or 0.
+unsigned key_word_at(std::string_view text, std::size_t start) {
+    if (start + 4 > text.size())
+        return 0;
+    std::string_view four = text.substr(start, 4);
+    for (auto [word, bit] :
+         {std::pair{"HEAD", key_HEAD}, std::pair{"head", key_head}, std::pair{"SIDE", key_SIDE},
+          std::pair{"side", key_side}, std::pair{"TMPS", key_TMPS}, std::pair{"tmps", key_tmps}})
+        if (four == word)
+            return bit;
+    return 0;
+}
+
+// After the bytes [at, at + size) changed, finds again the key words that
+// overlap them; the others stay as they were. Returns the bits of all.
+unsigned refresh_key_words(std::string_view text, std::size_t at, std::size_t size,
+                           std::vector<KeyWord>& key_words) {
+    std::size_t first = at >= 3 ? at - 3 : 0;
+    std::size_t last = at + size; // one past the last start that overlaps
+    std::erase_if(key_words, [&](const KeyWord& w) { return w.start >= first && w.start < last; });
+    auto place = std::find_if(key_words.begin(), key_words.end(),
+                              [&](const KeyWord& w) { return w.start >= last; });
+    for (std::size_t start = first; start < last; ++start)
+        if (unsigned key = key_word_at(text, start))
+            place = key_words.insert(place, {start, key}) + 1;
+    unsigned keys = 0;
+    for (const KeyWord& w : key_words)
+        keys |= w.key;
+    return keys;
+}
+
+// The exchange steps in their order. A step's pattern can only stand where
+// its key word does, at the key's offset, so each step looks there instead
+// of searching the whole text; the leftmost such place that matches is the
+// first occurrence.
+void exchange_words(std::string& text, std::vector<KeyWord>& key_words) {
+    unsigned keys = find_key_words(text, key_words);
+    for (const Exchange& step : exchanges) {
+        if ((keys & step.key) == 0)
+            continue;
+        std::size_t size = step.pattern.size();
+        for (const KeyWord& word : key_words) {
+            if (word.key != step.key || word.start < step.offset)
+                continue;
+            std::size_t at = word.start - step.offset;
+            if (at + size > text.size() || text.compare(at, size, step.pattern) != 0)
+                continue;
+            text.replace(at, size, step.replacement);
+            keys = refresh_key_words(text, at, size, key_words);
+            break;
+        }
+    }
 }
 
 void write_line(seq::Writer& out, std::string_view line) {
@@ -491,7 +593,7 @@ class LineLoop {
 
         if (settings_.switchhs_flag) {
             swap_buf_.assign(line);
-            switch_heads_sides(swap_buf_);
+            exchange_words(swap_buf_, key_words_);
             write_line(out, swap_buf_);
         } else if (!settings_.rmpic_flag) {
             write_line(out, line, newline_follows);
@@ -582,7 +684,7 @@ class LineLoop {
             std::size_t stop = end == std::string_view::npos ? run.size() : end;
             out.put(run.substr(kept, start - kept));
             swap_buf_.assign(run.substr(start, stop - start));
-            switch_heads_sides(swap_buf_);
+            exchange_words(swap_buf_, key_words_);
             out.put(swap_buf_);
             kept = stop;
             key = stop == run.size() ? std::string_view::npos : find_exchange_key(run, stop);
@@ -599,6 +701,7 @@ class LineLoop {
     // line or run, never with the input.
     std::string line_buf_;
     std::string swap_buf_;
+    std::vector<KeyWord> key_words_;
 };
 
 int line_loop(const Settings& settings, seq::LineReader& in, seq::Writer& out, bool by_line) {
@@ -669,7 +772,21 @@ Operation choose_operation(const Settings& settings, std::size_t argument_count)
 std::size_t strgrep(std::string_view pattern, std::string_view text) {
     if (text.empty() || pattern.size() > text.size())
         return std::string_view::npos;
-    return text.find(pattern);
+    if (pattern.empty())
+        return 0;
+    // A plain loop: the texts are single lines, too short for a library
+    // search to pay for its calls.
+    std::size_t m = pattern.size();
+    for (std::size_t s = 0; s + m <= text.size(); ++s) {
+        if (text[s] != pattern[0])
+            continue;
+        std::size_t k = 1;
+        while (k < m && text[s + k] == pattern[k])
+            ++k;
+        if (k == m)
+            return s;
+    }
+    return std::string_view::npos;
 }
 
 bool is_picture_designator(std::string_view line, std::size_t i) {
@@ -698,19 +815,8 @@ bool is_dots_line(std::string_view line) {
 }
 
 void switch_heads_sides(std::string& text) {
-    // A step can only match while its key word is in the text, so the steps
-    // whose key word is absent are passed over. The keys are looked up again
-    // after every change, since a replacement brings its own.
-    unsigned keys = exchange_keys(text);
-    for (const Exchange& step : exchanges) {
-        if ((keys & step.key) == 0)
-            continue;
-        std::size_t at = strgrep(step.pattern, text);
-        if (at != std::string_view::npos) {
-            text.replace(at, step.replacement.size(), step.replacement);
-            keys = exchange_keys(text);
-        }
-    }
+    std::vector<KeyWord> key_words;
+    exchange_words(text, key_words);
 }
 
 std::string add_one(std::string_view line) {

@@ -1,4 +1,5 @@
 #include <climits>
+#include <cstdint>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -222,6 +223,38 @@ TEST(Switch, ExchangesTheFirstHeadAndSideWords) {
         std::string text = row.in;
         callmorph::switch_heads_sides(text);
         EXPECT_EQ(text, row.out) << row.in;
+    }
+}
+
+// The exchange as a plain list of first-occurrence replacements, to hold the
+// faster one to on lines built from pieces of the words and their neighbours.
+TEST(Switch, AgreesWithPlainReplacementsOnMixedWords) {
+    const std::pair<std::string_view, std::string_view> steps[] = {
+        {"HEADS", "TMPSS"},         {"heads", "tmpss"},         {"SIDES", "HEADS"},
+        {"sides", "heads"},         {"TMPSS", "SIDES"},         {"tmpss", "sides"},
+        {"HEAD BOY", "TMPS BOY"},   {"head boy", "tmps boy"},   {"SIDE BOY", "HEAD BOY"},
+        {"side boy", "head boy"},   {"TMPS BOY", "SIDE BOY"},   {"tmps boy", "side boy"},
+        {"HEAD GIRL", "TMPS GIRL"}, {"head girl", "tmps girl"}, {"SIDE GIRL", "HEAD GIRL"},
+        {"side girl", "head girl"}, {"TMPS GIRL", "SIDE GIRL"}, {"tmps girl", "side girl"},
+        {"HEADLINER", "TMPSLINER"}, {"headliner", "tmpsliner"}, {"SIDELINER", "HEADLINER"},
+        {"sideliner", "headliner"}, {"TMPSLINER", "SIDELINER"}, {"tmpsliner", "sideliner"},
+        {"outheads", "outsides"}};
+    const std::string_view pieces[] = {"HEAD", "head", "SIDE", "side", "TMP", "tmp", "S", "s",
+                                       " BOY", " boy", " GIRL", " girl", "LINER", "liner", "out",
+                                       "D", "P", "E", "I", "M", "A", "d", "e", " ", "x"};
+    std::uint32_t seed = 12345;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (int round = 0; round < 20000; ++round) {
+        std::string line;
+        for (unsigned count = next() % 12; count > 0; --count)
+            line += pieces[next() % std::size(pieces)];
+        std::string expected = line;
+        for (auto [pattern, replacement] : steps)
+            if (std::size_t at = expected.find(pattern); at != std::string::npos)
+                expected.replace(at, replacement.size(), replacement);
+        std::string text = line;
+        callmorph::switch_heads_sides(text);
+        ASSERT_EQ(text, expected) << line;
     }
 }
 
