@@ -213,6 +213,18 @@ inline __m128i designators(const char* p) {
 } // namespace block
 #endif
 
+// The position of the first newline at or after `j`, or n. Most lines are
+// short: a few block compares find their ends without a library call.
+inline std::size_t find_newline(const char* p, std::size_t j, std::size_t n) {
+#if defined(__SSE2__)
+    for (std::size_t blocks = 0; blocks < 4 && j + 16 <= n; ++blocks, j += 16)
+        if (unsigned m = block::bits(block::is(block::load(p + j), '\n')))
+            return j + static_cast<std::size_t>(std::countr_zero(m));
+#endif
+    const void* nl = j < n ? std::memchr(p + j, '\n', n - j) : nullptr;
+    return nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - p) : n;
+}
+
 inline bool designator_mark_at(const char* p, std::size_t j) {
     return is_facing_mark(p[j]) && is_designator_letter(p[j - 1]) && is_couple_number(p[j - 2]);
 }
@@ -623,8 +635,7 @@ class LineLoop {
         // Looks at the line that starts at `start`; returns the position of
         // its newline, or n.
         auto look_at = [&](std::size_t start) {
-            const void* nl = std::memchr(p + start, '\n', n - start);
-            std::size_t end = nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - p) : n;
+            std::size_t end = find_newline(p, start, n);
             std::string_view line = run.substr(start, end - start);
             if (line.empty() || has_picture_designator(line) || is_dots_line(line)) {
                 out.put(run.substr(kept, start - kept));
@@ -634,6 +645,11 @@ class LineLoop {
         };
         std::size_t at = look_at(0);
         while (at < n) {
+            // Pictures come as runs of candidate lines: try the next one first.
+            if (at + 1 < n && (p[at + 1] == ' ' || p[at + 1] == '\n')) {
+                at = look_at(at + 1);
+                continue;
+            }
             std::size_t candidate = find_removal_candidate(run, at);
             if (candidate == std::string_view::npos)
                 break;
@@ -680,8 +696,7 @@ class LineLoop {
         while (key != std::string_view::npos) {
             std::size_t start = run.rfind('\n', key);
             start = start == std::string_view::npos ? 0 : start + 1;
-            std::size_t end = run.find('\n', key);
-            std::size_t stop = end == std::string_view::npos ? run.size() : end;
+            std::size_t stop = find_newline(run.data(), key, run.size());
             out.put(run.substr(kept, start - kept));
             swap_buf_.assign(run.substr(start, stop - start));
             exchange_words(swap_buf_, key_words_);
