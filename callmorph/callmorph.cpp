@@ -131,8 +131,8 @@ constexpr Exchange exchanges[] = {
     {"outheads", "outsides"},
 };
 
-// Each pattern holds exactly one key word, so an occurrence of the pattern is
-// found where one of its key word stands.
+// Each pattern holds exactly one key word, so every occurrence of a pattern
+// is found where its key word stands.
 constexpr bool one_key_each = [] {
     for (const Exchange& step : exchanges)
         if (!std::has_single_bit(step.key))
@@ -809,8 +809,12 @@ bool is_picture_designator(std::string_view line, std::size_t i) {
 }
 
 void remap_designator(int dancer_mode, char* line, std::size_t i) {
-    if (dancer_mode >= 0 && dancer_mode <= 15)
-        map_designator(dancer_mode, line + i - 1, line + i - 1);
+    // The mapping table is indexed by the couple number and the letter, so
+    // anything else is left alone.
+    if (dancer_mode < 0 || dancer_mode > 15 || i == 0 || !is_couple_number(line[i - 1]) ||
+        !is_designator_letter(line[i]))
+        return;
+    map_designator(dancer_mode, line + i - 1, line + i - 1);
 }
 
 bool is_dots_line(std::string_view line) {

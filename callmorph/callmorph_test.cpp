@@ -239,9 +239,10 @@ TEST(Switch, AgreesWithPlainReplacementsOnMixedWords) {
         {"HEADLINER", "TMPSLINER"}, {"headliner", "tmpsliner"}, {"SIDELINER", "HEADLINER"},
         {"sideliner", "headliner"}, {"TMPSLINER", "SIDELINER"}, {"tmpsliner", "sideliner"},
         {"outheads", "outsides"}};
-    const std::string_view pieces[] = {"HEAD", "head", "SIDE", "side", "TMP", "tmp", "S", "s",
-                                       " BOY", " boy", " GIRL", " girl", "LINER", "liner", "out",
-                                       "D", "P", "E", "I", "M", "A", "d", "e", " ", "x"};
+    const std::string_view pieces[] = {"HEAD", "head", "SIDE", "side",  "TMP",   "tmp",   "S",
+                                       "s",    " BOY", " boy", " GIRL", " girl", "LINER", "liner",
+                                       "out",  "D",    "P",    "E",     "I",     "M",     "A",
+                                       "d",    "e",    " ",    "x"};
     std::uint32_t seed = 12345;
     auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
     for (int round = 0; round < 20000; ++round) {
