@@ -45,7 +45,8 @@ std::size_t strgrep(std::string_view pattern, std::string_view text);
 bool is_picture_designator(std::string_view line, std::size_t i);
 
 // Rewrites, in place, the picture designator whose letter is at position i
-// for the given dancer mode (0 changes nothing).
+// for the given dancer mode (0 changes nothing). Bytes that form no
+// designator there are left alone.
 void remap_designator(int dancer_mode, char* line, std::size_t i);
 
 // True for a non-empty line of blanks and single dots, each dot with a blank

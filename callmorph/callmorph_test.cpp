@@ -415,12 +415,19 @@ TEST(CommandLine, KeywordsAndTheChoiceOfOperation) {
 }
 
 TEST(CommandLine, UsageTextReadsNothing) {
-    Outcome o = call({"bogus"}, "HEADS\n");
-    EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.out, "callmorph: callmorph {dancers, lower, join, add1, rmpic, switchhs}\n"
-                     "  dancers: {all, heads, sides, headboys, sideboys, headgirls, sidegirls,\n"
-                     "            boys, girls, mn1, boysmn1, girlsmn1, partner,\n"
-                     "            headpartner, sidepartner}\n");
+    std::string sink;
+    auto in = seq::LineReader::from_memory("HEADS\n");
+    seq::Writer out(&sink);
+    std::vector<std::string_view> args{"bogus"};
+    EXPECT_EQ(callmorph::run("callmorph", args, in, out), 1);
+    ASSERT_TRUE(out.flush());
+    EXPECT_EQ(sink, "callmorph: callmorph {dancers, lower, join, add1, rmpic, switchhs}\n"
+                    "  dancers: {all, heads, sides, headboys, sideboys, headgirls, sidegirls,\n"
+                    "            boys, girls, mn1, boysmn1, girlsmn1, partner,\n"
+                    "            headpartner, sidepartner}\n");
+    std::string_view line;
+    ASSERT_TRUE(in.next(line));
+    EXPECT_EQ(line, "HEADS\n");
 }
 
 TEST(Strgrep, FindsTheFirstOccurrence) {
