@@ -40,6 +40,11 @@ Settings settings_from(const Environment& env);
 bool tallyup_this_line(std::string_view line, std::int64_t number, std::string_view label_buf,
                        std::string& result);
 
+// In a run of whole lines, the offset of the first date line that starts at
+// or after `from` (itself a line start), or npos. Adds to `newlines` the
+// newlines passed before it (all of them when there is none).
+std::size_t find_date_line(std::string_view lines, std::size_t from, std::int64_t& newlines);
+
 // Copies `in` to `out`, renumbering every title line. Returns 0 at the end of
 // the input, 4 after "error this line N" for a title line without text, and 1
 // after a read error, which is reported on standard error with `name`.
