@@ -127,6 +127,31 @@ TEST(Writer, KeepsEveryByteInOrder) {
     EXPECT_EQ(sink, "ab\0c\n"s + std::string(300000, 'q') + "-42" + "9223372036854775807");
 }
 
+// Small spans are gathered and large ones written as they are: to a file,
+// the bytes still arrive in order.
+TEST(Writer, KeepsTheOrderOfSmallAndLargeSpansInAFile) {
+    char path[] = "/tmp/writer-test-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    unlink(path);
+    std::string expected;
+    {
+        seq::Writer out(fd, false, 64);
+        for (std::size_t size : {3u, 20u, 5u, 100u, 1u, 64u, 15u, 16u, 7u, 1000u, 2u}) {
+            std::string span(size, static_cast<char>('a' + size % 26));
+            out.put(span);
+            expected += span;
+        }
+        ASSERT_TRUE(out.close());
+    }
+    std::string written(expected.size() + 10, '\0');
+    ssize_t n = pread(fd, written.data(), written.size(), 0);
+    close(fd);
+    ASSERT_EQ(n, static_cast<ssize_t>(expected.size()));
+    written.resize(static_cast<std::size_t>(n));
+    EXPECT_EQ(written, expected);
+}
+
 TEST(Writer, TracksWhetherTheLastByteEndedALine) {
     std::string sink;
     seq::Writer out(&sink);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
 
@@ -32,16 +33,16 @@ void Writer::put(std::string_view bytes) {
     last_ = bytes.back();
     if (error_ != 0)
         return;
-    if (pending_.size() + bytes.size() <= capacity_) {
+    // Small spans gather in the buffer; a large one (a run of many lines) goes
+    // out as it is, after what is buffered, without being copied.
+    if (bytes.size() < capacity_ / 4) {
+        if (pending_.size() + bytes.size() > capacity_)
+            flush();
         pending_.insert(pending_.end(), bytes.begin(), bytes.end());
         return;
     }
-    flush();
-    // A span at least as large as the buffer goes straight out.
-    if (bytes.size() >= capacity_)
-        write_out(bytes.data(), bytes.size());
-    else
-        pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+    write_out(std::string_view(pending_.data(), pending_.size()), bytes);
+    pending_.clear();
 }
 
 void Writer::put_number(std::int64_t value) {
@@ -50,15 +51,24 @@ void Writer::put_number(std::int64_t value) {
     put(std::string_view(text, static_cast<std::size_t>(result.ptr - text)));
 }
 
-void Writer::write_out(const char* data, std::size_t size) {
+void Writer::write_out(std::string_view first, std::string_view second) {
     if (error_ != 0)
         return;
     if (sink_ != nullptr) {
-        sink_->append(data, size);
+        sink_->append(first).append(second);
         return;
     }
-    while (size > 0) {
-        ssize_t n = ::write(fd_, data, size);
+    iovec parts[2] = {{const_cast<char*>(first.data()), first.size()},
+                      {const_cast<char*>(second.data()), second.size()}};
+    iovec* part = parts;
+    int count = 2;
+    while (count > 0) {
+        if (part->iov_len == 0) {
+            ++part;
+            --count;
+            continue;
+        }
+        ssize_t n = ::writev(fd_, part, count);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -69,14 +79,23 @@ void Writer::write_out(const char* data, std::size_t size) {
             error_ = EIO;
             return;
         }
-        data += n;
-        size -= static_cast<std::size_t>(n);
+        // Step past what was written, which may end inside a part.
+        auto done = static_cast<std::size_t>(n);
+        while (count > 0 && done >= part->iov_len) {
+            done -= part->iov_len;
+            ++part;
+            --count;
+        }
+        if (count > 0) {
+            part->iov_base = static_cast<char*>(part->iov_base) + done;
+            part->iov_len -= done;
+        }
     }
 }
 
 bool Writer::flush() {
     if (!pending_.empty()) {
-        write_out(pending_.data(), pending_.size());
+        write_out(std::string_view(pending_.data(), pending_.size()), {});
         pending_.clear();
     }
     return error_ == 0;

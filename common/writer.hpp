@@ -51,7 +51,7 @@ class Writer {
     bool at_line_start() const { return last_ == '\n'; }
 
   private:
-    void write_out(const char* data, std::size_t size);
+    void write_out(std::string_view first, std::string_view second);
 
     int fd_ = -1;
     bool owns_ = false;
