@@ -57,7 +57,11 @@ RunResult run_program(const std::string& program, const RunOptions& options) {
         throw std::runtime_error("fork failed");
     if (pid == 0) {
         signal(SIGPIPE, SIG_DFL);
-        if (options.close_stdin) {
+        if (!options.stdin_path.empty()) {
+            int fd = ::open(options.stdin_path.c_str(), O_RDONLY);
+            if (fd < 0 || ::dup2(fd, STDIN_FILENO) < 0)
+                child_fail("stdin");
+        } else if (options.close_stdin) {
             int devnull = ::open("/dev/null", O_RDONLY);
             if (devnull < 0 || ::dup2(devnull, STDIN_FILENO) < 0)
                 child_fail("stdin");
@@ -90,7 +94,7 @@ RunResult run_program(const std::string& program, const RunOptions& options) {
     RunResult result;
     std::size_t written = 0;
     int in_fd = in[1];
-    if (options.close_stdin || options.input.empty()) {
+    if (options.close_stdin || !options.stdin_path.empty() || options.input.empty()) {
         ::close(in_fd);
         in_fd = -1;
     } else {

@@ -12,6 +12,7 @@ struct RunOptions {
     std::vector<std::string> args = {}; // after the program name
     std::string input = {};             // fed to standard input
     bool close_stdin = false;           // standard input is /dev/null instead
+    std::string stdin_path = {};        // standard input is this file instead
     std::vector<std::pair<std::string, std::string>> env = {}; // set in the child
     std::string cwd = {};         // working directory; empty: inherited
     std::string argv0 = {};       // invocation name; empty: the program path
