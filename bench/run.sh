@@ -24,11 +24,15 @@ export BLANK="$BENCH_DIR/blank-$size.seq"
 
 # seconds CMD...: the best wall time of three runs of a shell command.
 # The time goes to a file of its own: the command's output and errors are
-# discarded, and time's report must not be discarded with them.
+# discarded, and time's report must not be discarded with them. Before each
+# run the outputs of the last one are removed and the disk is let catch up,
+# outside the timing, so that no run pays for writing back its predecessor.
 seconds() {
   local best="" t report
   report=$(mktemp)
   for _ in 1 2 3; do
+    rm -f copy.seq 00reader.txt 0Xreader.txt
+    sync
     /usr/bin/time -f %e -o "$report" bash -c "$1" >/dev/null 2>/dev/null || true
     t=$(tail -n 1 "$report")
     if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN{exit !(a<b)}'; then best=$t; fi
