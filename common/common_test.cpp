@@ -92,6 +92,51 @@ TEST(SequenceLines, FindsSeparatorLinesInARunOfLines) {
     EXPECT_EQ(seq::find_separator_line(""), std::string::npos);
 }
 
+// A regular file is mapped a window at a time; lines that cross a window, or
+// span several, must come out exactly as when the same bytes are read.
+TEST(LineReader, MapsARegularFileWindowByWindow) {
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::string inputs[] = {
+        std::string(page - 1, 'a') + "\n" + std::string(page, 'b') + "\nc\n",
+        std::string(3 * page + 5, 'x') + "\n\0\n"s + std::string(page - 3, 'y'),
+        "short\nlines\n",
+        std::string(page, '\n'),
+    };
+    char path[] = "/tmp/reader-test-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    unlink(path);
+    for (const std::string& input : inputs) {
+        ASSERT_EQ(ftruncate(fd, 0), 0);
+        ASSERT_EQ(pwrite(fd, input.data(), input.size(), 0), static_cast<ssize_t>(input.size()));
+        auto expected_reader = LineReader::from_memory(input);
+        const std::vector<std::string> expected = read_all(expected_reader);
+        for (off_t start : {off_t{0}, off_t{1}}) {
+            ASSERT_EQ(lseek(fd, start, SEEK_SET), start);
+            LineReader lines(fd, page, page);
+            std::vector<std::string> got = read_all(lines);
+            EXPECT_EQ(lines.error(), 0);
+            if (start == 0) {
+                EXPECT_EQ(got, expected);
+            } else {
+                std::string joined;
+                for (const auto& line : got)
+                    joined += line;
+                EXPECT_EQ(joined, input.substr(1));
+            }
+            // Runs of lines put the file back together too.
+            ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
+            LineReader runs(fd, page, page);
+            std::string joined;
+            std::string_view run;
+            while (runs.next_lines(run))
+                joined.append(run);
+            EXPECT_EQ(joined, input);
+        }
+    }
+    close(fd);
+}
+
 TEST(LineReader, ReadsFromADescriptorAcrossItsBlock) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);

@@ -3,11 +3,143 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace seq {
 
-LineReader::LineReader(int fd, std::size_t block) : fd_(fd), buf_(block), block_(block) {}
+namespace {
+
+std::size_t page_size() {
+    static const std::size_t size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    return size;
+}
+
+} // namespace
+
+LineReader::LineReader(int fd, std::size_t block, std::size_t window) : fd_(fd), block_(block) {
+    // A regular file with something in it is mapped from where its offset
+    // stands; anything else (pipes, terminals, directories) is read.
+    struct stat info {};
+    off_t start = -1;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+        (start = ::lseek(fd, 0, SEEK_CUR)) >= 0 && start < info.st_size) {
+        std::size_t page = page_size();
+        block_ = (std::max(window, page) + page - 1) / page * page;
+        mapping_ = true;
+        auto aligned = static_cast<std::uint64_t>(start) / page * page;
+        next_offset_ = aligned;
+        if (map_next_window())
+            window_pos_ = static_cast<std::size_t>(static_cast<std::uint64_t>(start) - aligned);
+        else if (!mapping_ && ::lseek(fd, start, SEEK_SET) < 0)
+            error_ = errno;
+        return;
+    }
+    buf_.resize(block_);
+}
+
+LineReader::~LineReader() {
+    unmap();
+}
+
+LineReader::LineReader(LineReader&& other) noexcept
+    : fd_(other.fd_), memory_(other.memory_), buf_(std::move(other.buf_)), block_(other.block_),
+      begin_(other.begin_), end_(other.end_), eof_(other.eof_), error_(other.error_),
+      mapping_(other.mapping_), window_(std::exchange(other.window_, nullptr)),
+      window_size_(std::exchange(other.window_size_, 0)), window_pos_(other.window_pos_),
+      next_offset_(other.next_offset_), carry_(std::move(other.carry_)),
+      carry_out_(other.carry_out_) {}
+
+void LineReader::unmap() {
+    if (window_ != nullptr)
+        ::munmap(window_, window_size_);
+    window_ = nullptr;
+    window_size_ = 0;
+    window_pos_ = 0;
+}
+
+// Gives up mapping (the system refused a window): what is left of the file,
+// with a line begun in the last window, is read from here on.
+void LineReader::stop_mapping() {
+    mapping_ = false;
+    buf_.assign(std::max(block_, carry_.size() * 2), '\0');
+    std::memcpy(buf_.data(), carry_.data(), carry_.size());
+    begin_ = 0;
+    end_ = carry_.size();
+    carry_.clear();
+    if (::lseek(fd_, static_cast<off_t>(next_offset_), SEEK_SET) < 0)
+        error_ = errno;
+}
+
+// Maps the window after the current one. Returns false at the end of the
+// file, or when mapping failed and the reader went back to reading.
+bool LineReader::map_next_window() {
+    unmap();
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        error_ = errno;
+        return false;
+    }
+    auto size = static_cast<std::uint64_t>(info.st_size);
+    if (next_offset_ >= size)
+        return false;
+    auto length = static_cast<std::size_t>(std::min<std::uint64_t>(block_, size - next_offset_));
+    void* window = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_,
+                          static_cast<off_t>(next_offset_));
+    if (window == MAP_FAILED) {
+        stop_mapping();
+        return false;
+    }
+    window_ = static_cast<char*>(window);
+    window_size_ = length;
+    window_pos_ = 0;
+    next_offset_ += length;
+    return true;
+}
+
+// Hands out the next line (or, with `many`, every whole line left in the
+// window) straight from the mapping; a line that runs past the window's end
+// is gathered in carry_ instead.
+bool LineReader::next_mapped(std::string_view& out, bool many) {
+    if (carry_out_) {
+        carry_.clear();
+        carry_out_ = false;
+    }
+    for (;;) {
+        const char* rest = window_ + window_pos_;
+        std::size_t left = window_size_ - window_pos_;
+        if (left > 0) {
+            const void* nl = many && carry_.empty() ? ::memrchr(rest, '\n', left)
+                                                    : std::memchr(rest, '\n', left);
+            if (nl != nullptr) {
+                std::size_t length =
+                    static_cast<std::size_t>(static_cast<const char*>(nl) - rest) + 1;
+                window_pos_ += length;
+                if (carry_.empty()) {
+                    out = std::string_view(rest, length);
+                    return true;
+                }
+                carry_.append(rest, length);
+                out = carry_;
+                carry_out_ = true;
+                return true;
+            }
+            carry_.append(rest, left);
+            window_pos_ = window_size_;
+        }
+        if (!map_next_window()) {
+            if (!mapping_)
+                return error_ == 0 && next(out);
+            if (error_ != 0 || carry_.empty())
+                return false;
+            out = carry_;
+            carry_out_ = true;
+            return true;
+        }
+    }
+}
 
 LineReader::LineReader(std::string_view data, std::size_t chunk)
     : memory_(data), buf_(chunk == 0 ? 1 : chunk), block_(chunk == 0 ? 1 : chunk) {}
@@ -37,6 +169,8 @@ std::size_t LineReader::refill(std::size_t at, std::size_t want) {
 }
 
 bool LineReader::next_lines(std::string_view& lines) {
+    if (mapping_)
+        return next_mapped(lines, true);
     if (begin_ < end_) {
         if (const void* nl = ::memrchr(buf_.data() + begin_, '\n', end_ - begin_)) {
             std::size_t stop =
@@ -50,6 +184,8 @@ bool LineReader::next_lines(std::string_view& lines) {
 }
 
 bool LineReader::next(std::string_view& line) {
+    if (mapping_)
+        return next_mapped(line, false);
     std::size_t scanned = begin_;
     for (;;) {
         if (const void* nl = std::memchr(buf_.data() + scanned, '\n', end_ - scanned)) {
