@@ -197,34 +197,53 @@ int copy_sequences(seq::LineReader& in, seq::Writer& selected, seq::Writer& othe
     int count = 0;
     bool inside = false;
     auto in_range = [&] { return ordinal >= range.start && ordinal <= range.end; };
-    // Lines between two separator lines share one destination, so each such
-    // run is written in one piece; only separator lines are looked at alone.
     std::string_view lines;
     while (in.next_lines(lines)) {
-        std::size_t from = 0;
-        while (from < lines.size()) {
-            std::size_t at = seq::find_separator_line(lines, from);
+        // Only separator lines are looked at alone; the bytes between two
+        // changes of destination go out in one piece, however many
+        // sequences they hold.
+        std::size_t span = 0; // first byte not yet written or dropped
+        std::size_t pos = 0;  // first byte not yet routed
+        seq::Writer* target = nullptr;
+        auto emit = [&] {
+            if (target != nullptr && pos > span)
+                target->put(lines.substr(span, pos - span));
+            span = pos;
+        };
+        auto send = [&](std::size_t end, seq::Writer* to) {
+            if (to != target) {
+                emit();
+                target = to;
+            }
+            pos = end;
+        };
+        while (pos < lines.size()) {
+            std::size_t at = seq::find_separator_line(lines, pos);
             std::size_t run_end = at == lines.npos ? lines.size() : at;
-            if (run_end > from) {
+            if (run_end > pos) {
                 inside = in_range();
-                (inside ? selected : others).put(lines.substr(from, run_end - from));
+                send(run_end, inside ? &selected : &others);
             }
             if (at == lines.npos)
                 break;
             std::size_t newline = lines.find('\n', at);
-            from = newline == lines.npos ? lines.size() : newline + 1;
-            std::string_view separator = lines.substr(at, from - at);
+            std::size_t line_end = newline == lines.npos ? lines.size() : newline + 1;
             inside = in_range();
+            ++ordinal;
             if (!inside) {
-                others.put(separator);
-                ++ordinal;
+                send(line_end, &others);
                 continue;
             }
-            ++ordinal;
             ++count;
-            if (ordinal <= range.end)
-                selected.put(separator);
+            if (ordinal <= range.end) {
+                send(line_end, &selected);
+            } else {
+                // The separator line that closes the range goes nowhere.
+                send(at, nullptr);
+                pos = span = line_end;
+            }
         }
+        emit();
     }
     // The sequence still open at the end is counted when it lies inside the
     // range; the empty one after the separator that closes the range is not.
