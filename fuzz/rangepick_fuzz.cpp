@@ -132,29 +132,33 @@ std::string_view expected_verdict(std::string_view text) {
     return {};
 }
 
-// The input file, in a folder of this process, rewritten for every input.
-// The name lives as long as the process, for the clean-up at exit.
-const char* input_path() {
-    static const char* path = [] {
-        static char dir[] = "/tmp/rangepick_fuzz.XXXXXX";
-        FUZZ_CHECK(::mkdtemp(dir) != nullptr, "cannot create a temporary folder");
-        static std::string* file = new std::string(std::string(dir) + "/input.txt");
-        std::atexit([] {
-            ::unlink(file->c_str());
-            ::rmdir(dir);
-        });
-        return file->c_str();
-    }();
-    return path;
-}
+// The input file, in a private folder that lives only while one input is
+// tried: libFuzzer ends without running exit handlers, so nothing is left
+// to clean up when it stops.
+class InputFile {
+  public:
+    explicit InputFile(std::string_view content) {
+        FUZZ_CHECK(::mkdtemp(dir_) != nullptr, "cannot create a temporary folder");
+        path_ = std::string(dir_) + "/input.txt";
+        int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        FUZZ_CHECK(fd >= 0, "cannot write the input file");
+        FUZZ_CHECK(::write(fd, content.data(), content.size()) ==
+                       static_cast<ssize_t>(content.size()),
+                   "cannot write the input file");
+        ::close(fd);
+    }
+    ~InputFile() {
+        ::unlink(path_.c_str());
+        ::rmdir(dir_);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    const std::string& path() const { return path_; }
 
-void write_input(std::string_view content) {
-    int fd = ::open(input_path(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    FUZZ_CHECK(fd >= 0, "cannot write the input file");
-    FUZZ_CHECK(::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()),
-               "cannot write the input file");
-    ::close(fd);
-}
+  private:
+    char dir_[32] = "/tmp/rangepick_fuzz.XXXXXX";
+    std::string path_;
+};
 
 } // namespace
 
@@ -179,15 +183,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     std::vector<int> ordinal = ordinals(lines);
     const int sequences = lines.empty() ? 1 : ordinal.back() + (is_separator(lines.back()) ? 1 : 0);
 
-    write_input(content);
+    InputFile file(content);
     int dol_value = -1;
     std::optional<rangepick::Range> range;
     {
         // Title lines without a space are reported on every lookup.
         fuzz_support::QuietStderr quiet;
-        FUZZ_CHECK(rangepick::cnv_dol_init(input_path(), dol_value) == rangepick::PassResult::ok,
+        FUZZ_CHECK(rangepick::cnv_dol_init(file.path(), dol_value) == rangepick::PassResult::ok,
                    "the counting pass failed on a readable file");
-        range = rangepick::resolve_range(text, dol_value, titles, input_path());
+        range = rangepick::resolve_range(text, dol_value, titles, file.path());
     }
     FUZZ_CHECK(dol_value == sequences, "the counting pass miscounted the sequences");
     FUZZ_CHECK(range.has_value(), "resolution failed on a readable file");
