@@ -19,7 +19,8 @@ std::size_t page_size() {
 
 } // namespace
 
-LineReader::LineReader(int fd, std::size_t block, std::size_t window) : fd_(fd), block_(block) {
+LineReader::LineReader(int fd, std::size_t block, std::size_t window)
+    : fd_(fd), block_(block == 0 ? 1 : block) {
     // A regular file with something in it is mapped from where its offset
     // stands; anything else (pipes, terminals, directories) is read.
     struct stat info {};
