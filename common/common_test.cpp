@@ -137,6 +137,50 @@ TEST(LineReader, MapsARegularFileWindowByWindow) {
     close(fd);
 }
 
+// A program whose output is appended to its own input reads the input as it
+// was when it began, instead of chasing its own output without end.
+TEST(LineReader, DoesNotChaseAFileThatGrowsWhileItIsRead) {
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    char path[] = "/tmp/reader-test-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    unlink(path);
+    const std::string first(2 * page, 'a');
+    ASSERT_EQ(write(fd, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+    ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
+    LineReader reader(fd, page, page);
+    std::string_view run;
+    std::string joined;
+    while (reader.next_lines(run)) {
+        joined.append(run);
+        ASSERT_EQ(pwrite(fd, "more\n", 5, static_cast<off_t>(first.size() + joined.size())), 5);
+    }
+    EXPECT_EQ(joined, first);
+    close(fd);
+}
+
+// A mapped file cut short by someone else is a reported read error with
+// status 1, not a crash.
+TEST(LineReaderDeathTest, ReportsAFileTruncatedWhileMapped) {
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    char path[] = "/tmp/reader-test-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    unlink(path);
+    const std::string text(4 * page, 'x');
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
+    EXPECT_EXIT(
+        {
+            LineReader reader(fd, page, 4 * page);
+            ASSERT_EQ(ftruncate(fd, 0), 0);
+            std::string_view line;
+            reader.next(line);
+        },
+        ::testing::ExitedWithCode(1), "read error: the input file shrank while it was read");
+    close(fd);
+}
+
 TEST(LineReader, ReadsFromADescriptorAcrossItsBlock) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -17,6 +18,29 @@ std::size_t page_size() {
     return size;
 }
 
+// A mapped file that another process truncates under the reader makes the
+// next access to the lost pages raise SIGBUS. Instead of dying without a
+// word, the program reports a read error and ends with status 1. Output not
+// yet written is lost either way; the status tells that the run failed.
+void on_bus_error(int) {
+    const char* name = program_invocation_short_name;
+    static constexpr char message[] = ": read error: the input file shrank while it was read\n";
+    (void)!::write(STDERR_FILENO, name, std::strlen(name));
+    (void)!::write(STDERR_FILENO, message, sizeof message - 1);
+    ::_exit(1);
+}
+
+void catch_truncation() {
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    struct sigaction action {};
+    action.sa_handler = on_bus_error;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, nullptr);
+}
+
 } // namespace
 
 LineReader::LineReader(int fd, std::size_t block, std::size_t window)
@@ -30,6 +54,8 @@ LineReader::LineReader(int fd, std::size_t block, std::size_t window)
         std::size_t page = page_size();
         block_ = (std::max(window, page) + page - 1) / page * page;
         mapping_ = true;
+        end_offset_ = static_cast<std::uint64_t>(info.st_size);
+        catch_truncation();
         auto aligned = static_cast<std::uint64_t>(start) / page * page;
         next_offset_ = aligned;
         if (map_next_window())
@@ -83,7 +109,10 @@ bool LineReader::map_next_window() {
         error_ = errno;
         return false;
     }
-    auto size = static_cast<std::uint64_t>(info.st_size);
+    // The file is read as long as it was when reading began: a program whose
+    // output is appended to its own input must not chase what it writes. A
+    // file that shrank meanwhile ends where it now ends, as a read would.
+    auto size = std::min(static_cast<std::uint64_t>(info.st_size), end_offset_);
     if (next_offset_ >= size)
         return false;
     auto length = static_cast<std::size_t>(std::min<std::uint64_t>(block_, size - next_offset_));

@@ -80,6 +80,7 @@ class LineReader {
     std::size_t window_size_ = 0;
     std::size_t window_pos_ = 0;    // first byte of the window not handed out
     std::uint64_t next_offset_ = 0; // file offset just after the window
+    std::uint64_t end_offset_ = 0;  // the size of the file when reading began
     std::string carry_;             // a line that crosses a window's end
     bool carry_out_ = false;        // carry_ was handed out by the last call
 };

@@ -209,7 +209,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     auto in = seq::LineReader::from_memory(content, chunk);
     std::string selected, others;
     seq::Writer selected_out(&selected), others_out(&others);
-    int count = rangepick::copy_sequences(in, selected_out, others_out, *range);
+    rangepick::CopyCounts counts = rangepick::copy_sequences(in, selected_out, others_out, *range);
+    FUZZ_CHECK(counts.sequences == dol_value, "the copying pass met another number of sequences");
+    std::int64_t count = counts.selected;
     FUZZ_CHECK(selected_out.close() && others_out.close(), "writing to a string failed");
 
     // Where each line belongs; the separator line that closes sequence end

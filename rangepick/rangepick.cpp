@@ -1,6 +1,7 @@
 #include "rangepick.hpp"
 
 #include <cstdint>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "io.hpp"
@@ -67,6 +68,21 @@ std::string read_word(int fd) {
     return word;
 }
 
+// The name of the output file that is the same file as the open input, or
+// null when it is neither.
+const char* output_named_by(int input) {
+    struct stat in_info {};
+    if (::fstat(input, &in_info) != 0)
+        return nullptr;
+    for (const char* name : {selected_name, others_name}) {
+        struct stat out_info {};
+        if (::stat(name, &out_info) == 0 && out_info.st_dev == in_info.st_dev &&
+            out_info.st_ino == in_info.st_ino)
+            return name;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 PassResult cnv_dol_init(const std::string& filename, int& dol_value) {
@@ -104,7 +120,7 @@ std::optional<int> search_seq_no(const std::string& filename, int number) {
     if (fd < 0)
         return 1;
     seq::LineReader in(fd);
-    int ordinal = 0;
+    std::int64_t ordinal = 0;
     int position = 0;
     bool title_pending = false;
     bool first = true;
@@ -131,11 +147,11 @@ std::optional<int> search_seq_no(const std::string& filename, int number) {
             std::string message = "rangepick: -t opt tile line error: ";
             message.append(title);
             say(message);
-            found = ordinal;
+            found = seq::clamp_to_int(ordinal);
             break;
         }
         if (seq::plain_int(title.substr(space + 1)) == number) {
-            found = ordinal;
+            found = seq::clamp_to_int(ordinal);
             break;
         }
     }
@@ -191,10 +207,11 @@ std::string_view check_range_characters(std::string_view text) {
     return {};
 }
 
-int copy_sequences(seq::LineReader& in, seq::Writer& selected, seq::Writer& others, Range range) {
+CopyCounts copy_sequences(seq::LineReader& in, seq::Writer& selected, seq::Writer& others,
+                          Range range) {
     (range.start == 1 ? others : selected).put('\n');
-    int ordinal = 1;
-    int count = 0;
+    std::int64_t ordinal = 1;
+    std::int64_t count = 0;
     bool inside = false;
     auto in_range = [&] { return ordinal >= range.start && ordinal <= range.end; };
     std::string_view lines;
@@ -249,7 +266,7 @@ int copy_sequences(seq::LineReader& in, seq::Writer& selected, seq::Writer& othe
     // range; the empty one after the separator that closes the range is not.
     if (inside && ordinal <= range.end)
         ++count;
-    return count;
+    return {count, ordinal};
 }
 
 int run(const std::vector<std::string>& args, bool quiet, int input_fd) {
@@ -343,6 +360,13 @@ int run(const std::vector<std::string>& args, bool quiet, int input_fd) {
         say_cannot_open(filename);
         return 1;
     }
+    // Opening the outputs empties them: an input that is one of them would be
+    // destroyed before it is read.
+    if (const char* output = output_named_by(input)) {
+        ::close(input);
+        say(std::string("rangepick: input file is output file ") + output + ", aborted");
+        return 1;
+    }
     int selected_fd = seq::open_output(selected_name);
     if (selected_fd < 0) {
         ::close(input);
@@ -359,7 +383,7 @@ int run(const std::vector<std::string>& args, bool quiet, int input_fd) {
     seq::Writer others(others_fd, true);
 
     seq::LineReader in(input);
-    int count = copy_sequences(in, selected, others, range);
+    CopyCounts counts = copy_sequences(in, selected, others, range);
     int read_error = in.error();
     ::close(input);
 
@@ -377,6 +401,13 @@ int run(const std::vector<std::string>& args, bool quiet, int input_fd) {
     }
     if (!written)
         return 1;
+    // An input that cannot be read twice (a pipe) or that changed since it was
+    // counted has been split wrongly; the report would not tell.
+    if (seq::clamp_to_int(counts.sequences) != dol_value) {
+        say("rangepick: " + filename + " changed between its readings, aborted");
+        return 1;
+    }
+    std::int64_t count = counts.selected;
 
     if (!quiet && !q_opt_flag) {
         std::string report = "00reader.txt is created";

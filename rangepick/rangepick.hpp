@@ -5,6 +5,7 @@
 // 0Xreader.txt, in the current directory; a report of the counts goes to
 // standard error.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,10 +52,17 @@ std::optional<Range> resolve_range(std::string_view text, int dol_value, bool t_
 // The message for a range text that fails the character check, or empty.
 std::string_view check_range_characters(std::string_view text);
 
+// What the copying pass counted: the sequences it selected, and all the
+// sequences it met (one more than the separator lines).
+struct CopyCounts {
+    std::int64_t selected = 0;
+    std::int64_t sequences = 1;
+};
+
 // The copying pass: writes the leading newline to the file that does not
-// receive sequence 1, then routes every line of `in`. Returns the number of
-// selected sequences.
-int copy_sequences(seq::LineReader& in, seq::Writer& selected, seq::Writer& others, Range range);
+// receive sequence 1, then routes every line of `in`.
+CopyCounts copy_sequences(seq::LineReader& in, seq::Writer& selected, seq::Writer& others,
+                          Range range);
 
 // The whole run. `args` are the arguments after the program name; `quiet`
 // tells whether QUIET_RANGEPICK is set; `input_fd` answers the file-name

@@ -365,6 +365,31 @@ TEST(RangepickFaults, OutputsThatCannotBeCreatedStopTheRun) {
     }
 }
 
+// Cutting a range out of an earlier result must not empty that result first.
+TEST(RangepickFaults, AnOutputFileAsInputIsRefusedUntouched) {
+    for (const char* name : {"00reader.txt", "0Xreader.txt"}) {
+        TempDir dir;
+        dir.write(name, three);
+        auto result = testing_support::run_program(testing_support::program_path("rangepick"),
+                                                   {.args = {"2,2", name}, .cwd = dir.path()});
+        EXPECT_EQ(result.err,
+                  std::string("rangepick: input file is output file ") + name + ", aborted\n");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(dir.read(name), three);
+    }
+}
+
+// A pipe can be read only once, so the copying pass would find it empty
+// after the counting pass: the split is reported as failed.
+TEST(RangepickFaults, AnInputThatCannotBeReadTwiceIsAFailure) {
+    TempDir dir;
+    auto result = testing_support::run_program(
+        testing_support::program_path("rangepick"),
+        {.args = {"-q", "2,3", "/dev/stdin"}, .input = three, .cwd = dir.path()});
+    EXPECT_EQ(result.err, "rangepick: /dev/stdin changed between its readings, aborted\n");
+    EXPECT_EQ(result.status, 1);
+}
+
 TEST(RangepickFaults, AFailedWriteIsReported) {
     TempDir dir;
     dir.write("in.seq", three);
