@@ -25,6 +25,26 @@ std::vector<std::string> read_all(LineReader& reader) {
     return lines;
 }
 
+// An unnamed scratch file holding `content`, its offset at the start; -1
+// when it cannot be made.
+int scratch_file(const std::string& content = {}) {
+    char path[] = "/tmp/suite-test-XXXXXX";
+    int fd = mkstemp(path);
+    if (fd < 0)
+        return -1;
+    unlink(path);
+    if (write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()) ||
+        lseek(fd, 0, SEEK_SET) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::size_t page_size() {
+    return static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
 struct ReaderCase {
     const char* name;
     std::string input;
@@ -95,17 +115,15 @@ TEST(SequenceLines, FindsSeparatorLinesInARunOfLines) {
 // A regular file is mapped a window at a time; lines that cross a window, or
 // span several, must come out exactly as when the same bytes are read.
 TEST(LineReader, MapsARegularFileWindowByWindow) {
-    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t page = page_size();
     const std::string inputs[] = {
         std::string(page - 1, 'a') + "\n" + std::string(page, 'b') + "\nc\n",
         std::string(3 * page + 5, 'x') + "\n\0\n"s + std::string(page - 3, 'y'),
         "short\nlines\n",
         std::string(page, '\n'),
     };
-    char path[] = "/tmp/reader-test-XXXXXX";
-    int fd = mkstemp(path);
+    int fd = scratch_file();
     ASSERT_GE(fd, 0);
-    unlink(path);
     for (const std::string& input : inputs) {
         ASSERT_EQ(ftruncate(fd, 0), 0);
         ASSERT_EQ(pwrite(fd, input.data(), input.size(), 0), static_cast<ssize_t>(input.size()));
@@ -140,14 +158,10 @@ TEST(LineReader, MapsARegularFileWindowByWindow) {
 // A program whose output is appended to its own input reads the input as it
 // was when it began, instead of chasing its own output without end.
 TEST(LineReader, DoesNotChaseAFileThatGrowsWhileItIsRead) {
-    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    char path[] = "/tmp/reader-test-XXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    unlink(path);
+    const std::size_t page = page_size();
     const std::string first(2 * page, 'a');
-    ASSERT_EQ(write(fd, first.data(), first.size()), static_cast<ssize_t>(first.size()));
-    ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
+    int fd = scratch_file(first);
+    ASSERT_GE(fd, 0);
     LineReader reader(fd, page, page);
     std::string_view run;
     std::string joined;
@@ -162,14 +176,9 @@ TEST(LineReader, DoesNotChaseAFileThatGrowsWhileItIsRead) {
 // A mapped file cut short by someone else is a reported read error with
 // status 1, not a crash.
 TEST(LineReaderDeathTest, ReportsAFileTruncatedWhileMapped) {
-    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    char path[] = "/tmp/reader-test-XXXXXX";
-    int fd = mkstemp(path);
+    const std::size_t page = page_size();
+    int fd = scratch_file(std::string(4 * page, 'x'));
     ASSERT_GE(fd, 0);
-    unlink(path);
-    const std::string text(4 * page, 'x');
-    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
     EXPECT_EXIT(
         {
             LineReader reader(fd, page, 4 * page);
@@ -219,10 +228,8 @@ TEST(Writer, KeepsEveryByteInOrder) {
 // Small spans are gathered and large ones written as they are: to a file,
 // the bytes still arrive in order.
 TEST(Writer, KeepsTheOrderOfSmallAndLargeSpansInAFile) {
-    char path[] = "/tmp/writer-test-XXXXXX";
-    int fd = mkstemp(path);
+    int fd = scratch_file();
     ASSERT_GE(fd, 0);
-    unlink(path);
     std::string expected;
     {
         seq::Writer out(fd, false, 64);
