@@ -225,27 +225,40 @@ TEST(Writer, KeepsEveryByteInOrder) {
     EXPECT_EQ(sink, "ab\0c\n"s + std::string(300000, 'q') + "-42" + "9223372036854775807");
 }
 
-// Small spans are gathered and large ones written as they are: to a file,
-// the bytes still arrive in order.
+// Small spans are gathered and large ones written as they are, the writes
+// kept in step with the pages of the file even when the writer starts in
+// the middle of one or appends: to a file, the bytes still arrive in order.
 TEST(Writer, KeepsTheOrderOfSmallAndLargeSpansInAFile) {
-    int fd = scratch_file();
-    ASSERT_GE(fd, 0);
-    std::string expected;
-    {
-        seq::Writer out(fd, false, 64);
-        for (std::size_t size : {3u, 20u, 5u, 100u, 1u, 64u, 15u, 16u, 7u, 1000u, 2u}) {
-            std::string span(size, static_cast<char>('a' + size % 26));
-            out.put(span);
-            expected += span;
+    struct Start {
+        std::size_t block;
+        std::size_t offset; // bytes already in the file
+        bool append;
+    };
+    for (Start start : {Start{64, 0, false}, Start{8192, 0, false}, Start{8192, 100, false},
+                        Start{8192, 4095, true}, Start{8192, 5000, true}}) {
+        int fd = scratch_file();
+        ASSERT_GE(fd, 0);
+        std::string expected(start.offset, '#');
+        ASSERT_EQ(write(fd, expected.data(), expected.size()), static_cast<ssize_t>(start.offset));
+        if (start.append)
+            fcntl(fd, F_SETFL, O_APPEND);
+        {
+            seq::Writer out(fd, false, start.block);
+            for (std::size_t size : {3u, 20u, 5u, 100u, 1u, 64u, 15u, 16u, 7u, 1000u, 2u, 5000u,
+                                     8191u, 9000u, 1u, 20000u, 4096u, 3u}) {
+                std::string span(size, static_cast<char>('a' + size % 26));
+                out.put(span);
+                expected += span;
+            }
+            ASSERT_TRUE(out.close());
         }
-        ASSERT_TRUE(out.close());
+        std::string written(expected.size() + 10, '\0');
+        ssize_t n = pread(fd, written.data(), written.size(), 0);
+        close(fd);
+        ASSERT_EQ(n, static_cast<ssize_t>(expected.size())) << start.block << " " << start.offset;
+        written.resize(static_cast<std::size_t>(n));
+        EXPECT_EQ(written, expected) << start.block << " " << start.offset;
     }
-    std::string written(expected.size() + 10, '\0');
-    ssize_t n = pread(fd, written.data(), written.size(), 0);
-    close(fd);
-    ASSERT_EQ(n, static_cast<ssize_t>(expected.size()));
-    written.resize(static_cast<std::size_t>(n));
-    EXPECT_EQ(written, expected);
 }
 
 TEST(Writer, TracksWhetherTheLastByteEndedALine) {

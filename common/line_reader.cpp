@@ -13,6 +13,8 @@ namespace seq {
 
 namespace {
 
+constexpr std::size_t cache_line = 64;
+
 std::size_t page_size() {
     static const std::size_t size = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     return size;
@@ -64,7 +66,7 @@ LineReader::LineReader(int fd, std::size_t block, std::size_t window)
             error_ = errno;
         return;
     }
-    buf_.resize(block_);
+    buf_ = Buffer(block_);
 }
 
 LineReader::~LineReader() {
@@ -91,7 +93,7 @@ void LineReader::unmap() {
 // with a line begun in the last window, is read from here on.
 void LineReader::stop_mapping() {
     mapping_ = false;
-    buf_.assign(std::max(block_, carry_.size() * 2), '\0');
+    buf_ = Buffer(std::max(block_, carry_.size() * 2));
     std::memcpy(buf_.data(), carry_.data(), carry_.size());
     begin_ = 0;
     end_ = carry_.size();
@@ -237,15 +239,18 @@ bool LineReader::next(std::string_view& line) {
             return true;
         }
         // No newline in what is held: move the partial line to the front and
-        // grow the buffer only when the partial line already fills it.
+        // grow the buffer only when the partial line already fills it. The
+        // line goes where it ends on a cache line, so that the next read
+        // starts on one; it moves once, not at every read that lengthens it.
         std::size_t held = end_ - begin_;
-        if (begin_ > 0) {
-            std::memmove(buf_.data(), buf_.data() + begin_, held);
-            begin_ = 0;
-            end_ = held;
+        if (begin_ >= cache_line) {
+            std::size_t front = (cache_line - held % cache_line) % cache_line;
+            std::memmove(buf_.data() + front, buf_.data() + begin_, held);
+            begin_ = front;
+            end_ = front + held;
         }
         if (end_ == buf_.size())
-            buf_.resize(buf_.size() * 2);
+            buf_.resize(buf_.size() * 2, end_);
         scanned = end_;
         std::size_t n = refill(end_, buf_.size() - end_);
         if (n == 0)

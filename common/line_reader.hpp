@@ -16,7 +16,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "buffer.hpp"
 
 namespace seq {
 
@@ -67,7 +68,7 @@ class LineReader {
 
     int fd_ = -1;
     std::string_view memory_;
-    std::vector<char> buf_;
+    Buffer buf_;
     std::size_t block_;
     std::size_t begin_ = 0; // first byte not yet handed out
     std::size_t end_ = 0;   // one past the last byte read

@@ -1,48 +1,99 @@
 #include "writer.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
 
 namespace seq {
 
-Writer::Writer(int fd, bool owns, std::size_t block) : fd_(fd), owns_(owns), capacity_(block) {
-    pending_.reserve(block);
+namespace {
+
+constexpr std::size_t page_unit = Buffer::alignment;
+
+// Where the next write to `fd` lands: its offset, or the end of the file for
+// one opened to append. Anything that cannot seek counts as starting afresh.
+std::uint64_t write_position(int fd) {
+    struct stat info {};
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0 && (flags & O_APPEND) != 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        return static_cast<std::uint64_t>(info.st_size);
+    off_t at = ::lseek(fd, 0, SEEK_CUR);
+    return at > 0 ? static_cast<std::uint64_t>(at) : 0;
 }
 
-Writer::Writer(std::string* sink) : sink_(sink), capacity_(default_block) {
-    pending_.reserve(capacity_);
+} // namespace
+
+Writer::Writer(int fd, bool owns, std::size_t block)
+    : fd_(fd), owns_(owns), buffer_(std::max<std::size_t>(block, 1)),
+      capacity_(std::max<std::size_t>(block, 1)) {
+    page_ = capacity_ % page_unit == 0 ? page_unit : 0;
+    set_phase(write_position(fd));
+}
+
+Writer::Writer(std::string* sink)
+    : sink_(sink), buffer_(default_block), capacity_(default_block), page_(page_unit) {
+    set_phase(0);
 }
 
 Writer::Writer(Writer&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), owns_(std::exchange(other.owns_, false)),
-      sink_(std::exchange(other.sink_, nullptr)), pending_(std::move(other.pending_)),
-      capacity_(other.capacity_), error_(other.error_), last_(other.last_) {}
+      sink_(std::exchange(other.sink_, nullptr)), buffer_(std::move(other.buffer_)),
+      capacity_(other.capacity_), used_(std::exchange(other.used_, 0)), limit_(other.limit_),
+      page_(other.page_), phase_(other.phase_), error_(other.error_), last_(other.last_) {}
 
 Writer::~Writer() {
     if (owns_ && fd_ >= 0)
         ::close(fd_);
 }
 
+void Writer::set_phase(std::uint64_t position) {
+    phase_ = page_ == 0 ? 0 : static_cast<std::size_t>(position % page_);
+    limit_ = capacity_ - phase_;
+}
+
 void Writer::put(std::string_view bytes) {
+    // Most puts are small and fit: they are copied straight away. A buffer
+    // that would fill, and a large span, take the long way.
+    if (bytes.size() - 1 < limit_ - used_ - 1 && bytes.size() < capacity_ / 4) {
+        std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+        last_ = bytes.back();
+        return;
+    }
+    put_span(bytes);
+}
+
+void Writer::put_span(std::string_view bytes) {
     if (bytes.empty())
         return;
     last_ = bytes.back();
     if (error_ != 0)
         return;
-    // Small spans gather in the buffer; a large one (a run of many lines) goes
-    // out as it is, after what is buffered, without being copied.
-    if (bytes.size() < capacity_ / 4) {
-        if (pending_.size() + bytes.size() > capacity_)
-            flush();
-        pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+    // A large span (a run of many lines) goes out after what is buffered
+    // without being copied, up to the last page boundary it reaches.
+    if (bytes.size() >= capacity_ / 4 && bytes.size() >= page_) {
+        std::size_t tail = page_ == 0 ? 0 : (phase_ + used_ + bytes.size()) % page_;
+        write_out(std::string_view(buffer_.data(), used_), bytes.substr(0, bytes.size() - tail));
+        set_phase(phase_ + used_ + bytes.size() - tail);
+        std::memcpy(buffer_.data(), bytes.data() + bytes.size() - tail, tail);
+        used_ = tail;
         return;
     }
-    write_out(std::string_view(pending_.data(), pending_.size()), bytes);
-    pending_.clear();
+    // Small spans fill the buffer, which goes out whenever it is full.
+    while (!bytes.empty()) {
+        std::size_t n = std::min(bytes.size(), limit_ - used_);
+        std::memcpy(buffer_.data() + used_, bytes.data(), n);
+        used_ += n;
+        bytes.remove_prefix(n);
+        if (used_ == limit_ && !flush())
+            return;
+    }
 }
 
 void Writer::put_number(std::int64_t value) {
@@ -94,9 +145,10 @@ void Writer::write_out(std::string_view first, std::string_view second) {
 }
 
 bool Writer::flush() {
-    if (!pending_.empty()) {
-        write_out(std::string_view(pending_.data(), pending_.size()), {});
-        pending_.clear();
+    if (used_ > 0) {
+        write_out(std::string_view(buffer_.data(), used_), {});
+        set_phase(phase_ + used_);
+        used_ = 0;
     }
     return error_ == 0;
 }

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
-#include <vector>
 
+#include "buffer.hpp"
 #include "io.hpp"
 
 namespace tailclip {
@@ -56,7 +56,7 @@ void Clipper::finish() {
 }
 
 int run(int fd, seq::Writer& out, std::string_view input_name) {
-    std::vector<char> block(128 * 1024);
+    seq::Buffer block(128 * 1024);
     Clipper clipper(out);
     for (;;) {
         ssize_t n = ::read(fd, block.data(), block.size());
