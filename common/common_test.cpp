@@ -312,6 +312,45 @@ TEST(SequenceLines, DateAndSeparatorTestsLookOnlyAtTheFirstBytes) {
     }
 }
 
+// A plain line-by-line reference for the block scan: every line start, the
+// newlines before each date line, and all of them when none is left.
+TEST(FindDateLine, AgreesWithALineByLineScanAcrossBlockBoundaries) {
+    const std::string pieces[] = {"Mon a\n", "x\n",        "\n",          "ab c\n",  "Sun \n",
+                                  "Mo\n",    "Tue\n",      "  1B^ 2G\n",  "Fri",     "mon x\n",
+                                  "Sat 1\n", "xxx Sun \n", "\0\n"s,       "ALL 8\n", "MONS x\n",
+                                  "Tue\t\n", "\xc4on x\n", "SWING THRU\n"};
+    std::string lines;
+    for (int i = 0; i < 300; ++i)
+        lines += pieces[(i * 7 + i / 13) % std::size(pieces)];
+    lines += "Wed";
+    for (std::size_t from = 0; from < lines.size(); from = lines.find('\n', from) + 1) {
+        std::int64_t expected_newlines = 0;
+        std::size_t expected = std::string::npos;
+        for (std::size_t at = from; at < lines.size(); at = lines.find('\n', at) + 1) {
+            if (seq::is_date_line(std::string_view(lines).substr(at))) {
+                expected = at;
+                break;
+            }
+            if (lines.find('\n', at) == std::string::npos)
+                break;
+            ++expected_newlines;
+        }
+        std::int64_t newlines = 0;
+        ASSERT_EQ(seq::find_date_line(lines, from, newlines), expected) << "from " << from;
+        ASSERT_EQ(newlines, expected_newlines) << "from " << from;
+        if (lines.find('\n', from) == std::string::npos)
+            break;
+    }
+    // Long stretches without a date line are counted whole.
+    std::string empty_lines(100000, '\n');
+    std::int64_t newlines = 0;
+    EXPECT_EQ(seq::find_date_line(empty_lines + "Fri x\n", 0, newlines), empty_lines.size());
+    EXPECT_EQ(newlines, 100000);
+    newlines = 0;
+    EXPECT_EQ(seq::find_date_line(empty_lines + "Fri", 0, newlines), std::string::npos);
+    EXPECT_EQ(newlines, 100000);
+}
+
 TEST(PlainNumber, FollowsTheLeadingNumberRule) {
     const std::pair<std::string, std::int64_t> cases[] = {
         {"12", 12},

@@ -1,19 +1,131 @@
 #include "sequence.hpp"
 
+#include <bit>
 #include <climits>
 #include <cstring>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace seq {
 
 bool is_date_line(std::string_view line) {
-    static constexpr const char* weekdays[] = {"Mon ", "Tue ", "Wed ", "Thu ",
-                                               "Fri ", "Sat ", "Sun "};
+    // The four bytes are compared as one word against each weekday.
+    static constexpr char weekdays[] = "Mon Tue Wed Thu Fri Sat Sun ";
     if (line.size() < 4)
         return false;
-    for (const char* day : weekdays)
-        if (std::memcmp(line.data(), day, 4) == 0)
-            return true;
-    return false;
+    std::uint32_t head;
+    std::memcpy(&head, line.data(), 4);
+    bool found = false;
+    for (std::size_t day = 0; day < 7; ++day) {
+        std::uint32_t weekday;
+        std::memcpy(&weekday, weekdays + 4 * day, 4);
+        found |= head == weekday;
+    }
+    return found;
+}
+
+namespace {
+
+// True when the bytes at `at`, the start of a line, open a date line. A
+// weekday prefix holds no newline, so four matching bytes always lie within
+// that one line.
+bool date_line_at(std::string_view lines, std::size_t at) {
+    return lines.size() - at >= 4 && lines[at + 3] == ' ' && is_date_line(lines.substr(at));
+}
+
+#if defined(__x86_64__)
+// Three masks of a 64-byte block, one bit per byte: newlines, capital
+// letters and spaces.
+struct BlockMasks {
+    std::uint64_t newline;
+    std::uint64_t capital;
+    std::uint64_t space;
+};
+
+__attribute__((target("avx2"))) inline std::uint32_t capital_bits(__m256i bytes) {
+    __m256i above = _mm256_cmpgt_epi8(bytes, _mm256_set1_epi8('A' - 1));
+    __m256i below = _mm256_cmpgt_epi8(_mm256_set1_epi8('Z' + 1), bytes);
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(above, below)));
+}
+
+__attribute__((target("avx2"))) inline std::uint32_t equal_bits(__m256i bytes, char c) {
+    return static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(c))));
+}
+
+__attribute__((target("avx2"))) inline BlockMasks block_masks(const char* block) {
+    __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block));
+    __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32));
+    auto join = [](std::uint32_t lo, std::uint32_t hi) {
+        return static_cast<std::uint64_t>(hi) << 32 | lo;
+    };
+    return {join(equal_bits(low, '\n'), equal_bits(high, '\n')),
+            join(capital_bits(low), capital_bits(high)),
+            join(equal_bits(low, ' '), equal_bits(high, ' '))};
+}
+
+// Scans whole 64-byte blocks from `at` and returns the first date line, or
+// npos with `at` left where whole blocks ran out. A date line can only follow
+// a newline when the line begins with a capital letter and has a space as
+// its fourth byte, and such places are rare (call lines are capitals, but
+// few have a space there; picture and blank lines begin otherwise), so the
+// three masks of a block pick the candidates and only those are checked. A
+// line start may lie in the next block, whose masks are therefore made one
+// step ahead. The newlines passed are counted along the way.
+__attribute__((target("avx2,popcnt"))) std::size_t
+scan_blocks_avx2(std::string_view lines, std::size_t& at, std::int64_t& newlines) {
+    const char* data = lines.data();
+    if (at + 128 > lines.size())
+        return std::string_view::npos;
+    BlockMasks here = block_masks(data + at);
+    for (; at + 128 <= lines.size(); at += 64) {
+        BlockMasks next = block_masks(data + at + 64);
+        std::uint64_t hits = here.newline & (here.capital >> 1 | next.capital << 63) &
+                             (here.space >> 4 | next.space << 60);
+        for (; hits != 0; hits &= hits - 1) {
+            int bit = std::countr_zero(hits);
+            std::size_t start = at + static_cast<std::size_t>(bit) + 1;
+            if (date_line_at(lines, start)) {
+                std::uint64_t passed = bit == 63 ? ~0ull : (2ull << bit) - 1;
+                newlines += std::popcount(here.newline & passed);
+                return start;
+            }
+        }
+        newlines += std::popcount(here.newline);
+        here = next;
+    }
+    return std::string_view::npos;
+}
+#endif
+
+} // namespace
+
+std::size_t find_date_line(std::string_view lines, std::size_t from, std::int64_t& newlines) {
+    if (from < lines.size() && date_line_at(lines, from))
+        return from;
+    std::size_t at = from;
+#if defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        if (std::size_t found = scan_blocks_avx2(lines, at, newlines);
+            found != std::string_view::npos)
+            return found;
+    }
+#endif
+    // The bytes after the last whole block, or every byte without AVX2.
+    const char* data = lines.data();
+    while (at < lines.size()) {
+        const void* nl = std::memchr(data + at, '\n', lines.size() - at);
+        if (nl == nullptr)
+            break;
+        at = static_cast<std::size_t>(static_cast<const char*>(nl) - data) + 1;
+        ++newlines;
+        if (at < lines.size() && date_line_at(lines, at))
+            return at;
+    }
+    return std::string_view::npos;
 }
 
 std::size_t find_separator_line(std::string_view lines, std::size_t from) {

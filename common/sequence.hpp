@@ -20,6 +20,11 @@ std::size_t find_separator_line(std::string_view lines, std::size_t from = 0);
 // this spelling. Shorter lines never match.
 bool is_date_line(std::string_view line);
 
+// In a run of whole lines, the offset of the first date line that starts at
+// or after `from` (itself a line start), or npos. Adds to `newlines` the
+// newlines passed before it (all of them when there is none).
+std::size_t find_date_line(std::string_view lines, std::size_t from, std::int64_t& newlines);
+
 // True for the white space the number rule skips: space, tab, newline,
 // vertical tab, form feed and carriage return.
 inline bool is_number_space(char c) {

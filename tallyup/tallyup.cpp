@@ -1,15 +1,9 @@
 #include "tallyup.hpp"
 
-#include <bit>
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <unistd.h>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "io.hpp"
 #include "sequence.hpp"
@@ -35,11 +29,7 @@ void print_help() {
     seq::print_error(text);
 }
 
-void append_number(std::string& text, std::int64_t value) {
-    char digits[24];
-    auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    text.append(digits, static_cast<std::size_t>(end - digits));
-}
+constexpr char thirteen_spaces[] = "             ";
 
 } // namespace
 
@@ -53,34 +43,28 @@ Settings settings_from(const Environment& env) {
 }
 
 bool tallyup_this_line(std::string_view line, std::int64_t number, std::string_view label_buf,
-                       std::string& result) {
+                       seq::Writer& out) {
     if (line.empty() || line[0] == '\0')
         return false;
-    result.clear();
     if (!label_buf.empty()) {
-        result.append(13, ' ').append(label_buf).push_back(' ');
+        out.put(std::string_view(thirteen_spaces));
+        out.put(label_buf);
+        out.put(' ');
     } else {
         std::size_t space = line.rfind(' ');
         if (space == std::string_view::npos) {
             // Nothing to replace: the line stays as it is, newline or not.
-            result.assign(line);
+            out.put(line);
             return true;
         }
-        result.assign(line.substr(0, space + 1));
+        out.put(line.substr(0, space + 1));
     }
-    append_number(result, number);
-    result.push_back('\n');
+    out.put_number(number);
+    out.put('\n');
     return true;
 }
 
 namespace {
-
-// True when the bytes at `at`, the start of a line, open a date line. A
-// weekday prefix holds no newline, so four matching bytes always lie within
-// that one line.
-bool date_line_at(std::string_view lines, std::size_t at) {
-    return lines.size() - at >= 4 && lines[at + 3] == ' ' && seq::is_date_line(lines.substr(at));
-}
 
 // The end of the line that starts at `at`: just past its newline, or the end
 // of `lines` for a last line without one.
@@ -93,62 +77,8 @@ std::size_t line_end(std::string_view lines, std::size_t at) {
 
 } // namespace
 
-std::size_t find_date_line(std::string_view lines, std::size_t from, std::int64_t& newlines) {
-    if (from < lines.size() && date_line_at(lines, from))
-        return from;
-    const char* data = lines.data();
-    std::size_t at = from;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time: a date line can only follow a newline whose
-    // fourth byte after it is a space, and such places are rare. Newlines are
-    // tallied in byte lanes and summed before a lane can overflow.
-    const __m128i newline = _mm_set1_epi8('\n');
-    const __m128i space = _mm_set1_epi8(' ');
-    const __m128i zero = _mm_setzero_si128();
-    __m128i tally = zero;
-    int tallied_blocks = 0;
-    auto add_tally = [&] {
-        __m128i sums = _mm_sad_epu8(tally, zero);
-        newlines += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
-        tally = zero;
-        tallied_blocks = 0;
-    };
-    for (; at + 20 <= lines.size(); at += 16) {
-        __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-        __m128i ahead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + 4));
-        __m128i is_end = _mm_cmpeq_epi8(here, newline);
-        auto ends = static_cast<unsigned>(_mm_movemask_epi8(is_end));
-        auto hits = ends & static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(ahead, space)));
-        for (; hits != 0; hits &= hits - 1) {
-            int bit = std::countr_zero(hits);
-            std::size_t start = at + static_cast<std::size_t>(bit) + 1;
-            if (date_line_at(lines, start)) {
-                add_tally();
-                newlines += std::popcount(ends & ((2u << bit) - 1));
-                return start;
-            }
-        }
-        tally = _mm_sub_epi8(tally, is_end);
-        if (++tallied_blocks == 255)
-            add_tally();
-    }
-    add_tally();
-#endif
-    while (at < lines.size()) {
-        const void* nl = std::memchr(data + at, '\n', lines.size() - at);
-        if (nl == nullptr)
-            break;
-        at = static_cast<std::size_t>(static_cast<const char*>(nl) - data) + 1;
-        ++newlines;
-        if (at < lines.size() && date_line_at(lines, at))
-            return at;
-    }
-    return std::string_view::npos;
-}
-
 int renumber(seq::LineReader& in, seq::Writer& out, const Settings& settings,
              std::string_view name) {
-    std::string rewritten;
     std::int64_t newlines = 0; // newlines before the line being looked at
     std::int64_t next_number = settings.start_number;
     std::int64_t title_number = 0;
@@ -165,24 +95,26 @@ int renumber(seq::LineReader& in, seq::Writer& out, const Settings& settings,
             if (title_pending) {
                 title_pending = false;
                 std::size_t end = line_end(lines, at);
+                std::string_view title = lines.substr(at, end - at);
                 out.put(lines.substr(copied, at - copied));
-                if (!tallyup_this_line(lines.substr(at, end - at), title_number, settings.label_buf,
-                                       rewritten)) {
+                if (!tallyup_this_line(title, title_number, settings.label_buf, out)) {
                     std::int64_t line_no = newlines + 1;
                     out.put("error this line ");
                     out.put_number(line_no);
                     out.put('\n');
                     return 4;
                 }
-                out.put(rewritten);
                 if (lines[end - 1] == '\n')
                     ++newlines;
                 copied = at = end;
                 // The rewritten title is tested too: a title that is itself a
                 // date line keeps its weekday and makes the next line a title.
-                date = seq::is_date_line(rewritten);
+                // Rewriting keeps everything up to the last space, so it keeps
+                // a weekday's four bytes and never makes new ones; a label
+                // puts spaces first, and no weekday is left.
+                date = settings.label_buf.empty() && seq::is_date_line(title);
             } else {
-                at = find_date_line(lines, at, newlines);
+                at = seq::find_date_line(lines, at, newlines);
                 if (at == std::string_view::npos)
                     break;
                 date = true;

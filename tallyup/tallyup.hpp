@@ -34,16 +34,11 @@ struct Settings {
 // value gives 0) and the label (an empty one counts as unset).
 Settings settings_from(const Environment& env);
 
-// Rewrites one title line into `result` with the running number `number`.
-// Returns false, leaving `result` alone, when the line has no text to rewrite
-// (its first byte is NUL): the run must stop there.
+// Writes one title line to `out`, rewritten with the running number `number`.
+// Returns false, writing nothing, when the line has no text to rewrite (its
+// first byte is NUL): the run must stop there.
 bool tallyup_this_line(std::string_view line, std::int64_t number, std::string_view label_buf,
-                       std::string& result);
-
-// In a run of whole lines, the offset of the first date line that starts at
-// or after `from` (itself a line start), or npos. Adds to `newlines` the
-// newlines passed before it (all of them when there is none).
-std::size_t find_date_line(std::string_view lines, std::size_t from, std::int64_t& newlines);
+                       seq::Writer& out);
 
 // Copies `in` to `out`, renumbering every title line. Returns 0 at the end of
 // the input, 4 after "error this line N" for a title line without text, and 1

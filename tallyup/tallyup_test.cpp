@@ -45,17 +45,21 @@ TEST(TallyupThisLine, RewritesTheTextAfterTheLastSpaceOrTheWholeLineWithALabel) 
         {"long_label_whole", "t 1\n", 3, long_label, thirteen + long_label + " 3\n"},
     };
     for (const auto& c : cases) {
-        std::string written = "stale";
-        EXPECT_TRUE(tallyup::tallyup_this_line(c.line, c.number, c.label, written)) << c.name;
+        std::string written;
+        seq::Writer out(&written);
+        EXPECT_TRUE(tallyup::tallyup_this_line(c.line, c.number, c.label, out)) << c.name;
+        ASSERT_TRUE(out.flush());
         EXPECT_EQ(written, c.written) << c.name;
     }
 }
 
 TEST(TallyupThisLine, RefusesALineThatBeginsWithNul) {
     for (std::string label : {"", "easy c1"}) {
-        std::string written = "untouched";
-        EXPECT_FALSE(tallyup::tallyup_this_line("\0abc 5\n"s, 3, label, written)) << label;
-        EXPECT_EQ(written, "untouched");
+        std::string written;
+        seq::Writer out(&written);
+        EXPECT_FALSE(tallyup::tallyup_this_line("\0abc 5\n"s, 3, label, out)) << label;
+        ASSERT_TRUE(out.flush());
+        EXPECT_EQ(written, "");
     }
 }
 
@@ -70,36 +74,6 @@ TEST(Settings, ReadsTheStartNumberByThePlainNumberRuleAndIgnoresAnEmptyLabel) {
             << (text ? text : "(unset)");
     EXPECT_TRUE(tallyup::settings_from({nullptr, ""}).label_buf.empty());
     EXPECT_EQ(tallyup::settings_from({nullptr, "easy c1"}).label_buf, "easy c1");
-}
-
-// A plain line-by-line reference for the block scan: every line start, the
-// newlines before each date line, and all of them when none is left.
-TEST(FindDateLine, AgreesWithALineByLineScanAcrossBlockBoundaries) {
-    const std::string pieces[] = {"Mon a\n", "x\n",        "\n",         "ab c\n", "Sun \n",
-                                  "Mo\n",    "Tue\n",      "  1B^ 2G\n", "Fri",    "mon x\n",
-                                  "Sat 1\n", "xxx Sun \n", "\0\n"s};
-    std::string lines;
-    for (int i = 0; i < 300; ++i)
-        lines += pieces[(i * 7 + i / 13) % std::size(pieces)];
-    lines += "Wed";
-    for (std::size_t from = 0; from < lines.size(); from = lines.find('\n', from) + 1) {
-        std::int64_t expected_newlines = 0;
-        std::size_t expected = std::string::npos;
-        for (std::size_t at = from; at < lines.size(); at = lines.find('\n', at) + 1) {
-            if (seq::is_date_line(std::string_view(lines).substr(at))) {
-                expected = at;
-                break;
-            }
-            if (lines.find('\n', at) == std::string::npos)
-                break;
-            ++expected_newlines;
-        }
-        std::int64_t newlines = 0;
-        ASSERT_EQ(tallyup::find_date_line(lines, from, newlines), expected) << "from " << from;
-        ASSERT_EQ(newlines, expected_newlines) << "from " << from;
-        if (lines.find('\n', from) == std::string::npos)
-            break;
-    }
 }
 
 struct FileCase {
