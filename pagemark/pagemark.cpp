@@ -1,10 +1,7 @@
 #include "pagemark.hpp"
 
+#include <cstdint>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "io.hpp"
 #include "sequence.hpp"
@@ -86,67 +83,41 @@ std::size_t blank_line_ending_at(std::string_view lines, std::size_t end) {
     return std::string_view::npos;
 }
 
-} // namespace
-
-std::size_t find_blank_line(std::string_view lines, std::size_t from) {
-    const char* p = lines.data();
-    std::size_t n = lines.size();
-    std::size_t i = from;
-    // A blank line begins at `from` itself when it is the start of the run.
-    if (i == 0 && n > 0) {
-        if (p[0] == '\n')
-            return 0;
-        i = 1;
-    }
-#if defined(__SSE2__)
-    // Sixteen bytes at a time: a newline whose previous byte is a newline or a
-    // space may end a blank line; the few such places are then checked whole.
-    const __m128i newline = _mm_set1_epi8('\n');
-    const __m128i space = _mm_set1_epi8(' ');
-    while (i + 16 <= n) {
-        __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 1));
-        __m128i hit = _mm_and_si128(
-            _mm_cmpeq_epi8(here, newline),
-            _mm_or_si128(_mm_cmpeq_epi8(before, newline), _mm_cmpeq_epi8(before, space)));
-        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit)); mask != 0;
-             mask &= mask - 1) {
-            std::size_t start =
-                blank_line_ending_at(lines, i + static_cast<std::size_t>(__builtin_ctz(mask)));
-            if (start != std::string_view::npos)
-                return start;
-        }
-        i += 16;
-    }
-#endif
-    for (; i < n; ++i) {
-        if (p[i] == '\n') {
-            std::size_t start = blank_line_ending_at(lines, i);
-            if (start != std::string_view::npos)
-                return start;
-        }
-    }
-    return std::string_view::npos;
+// The start of the line before the line start `at` when that line is blank
+// and starts at or after `first`; npos otherwise.
+std::size_t blank_line_before(std::string_view lines, std::size_t at, std::size_t first) {
+    if (at <= first)
+        return std::string_view::npos;
+    std::size_t start = blank_line_ending_at(lines, at - 1);
+    return start != std::string_view::npos && start >= first ? start : std::string_view::npos;
 }
 
-namespace {
+// The end of the line that starts at `at`, just past its newline.
+std::size_t line_end(std::string_view lines, std::size_t at) {
+    const void* nl = std::memchr(lines.data() + at, '\n', lines.size() - at);
+    return nl == nullptr
+               ? lines.size()
+               : static_cast<std::size_t>(static_cast<const char*>(nl) - lines.data()) + 1;
+}
 
 // Filters one run of whole lines, each ending with a newline. Most of a run is
-// copied as it stands: it is cut only where blank lines give way to a
-// separator, and at its end, where the last blank lines must wait for the
-// next run. Blank lines that wait from the run before are in `blanks`.
+// copied as it stands: it is cut only where blank lines before a date line
+// give way to a separator, and at its end, where the last blank lines must
+// wait for the next run. Blank lines that wait from the run before are in
+// `blanks`. Date lines are rare and found by a block scan; the lines before
+// each are then looked at, so the many blank lines elsewhere cost nothing.
 void filter_lines(std::string_view lines, BlankRun& blanks, seq::Writer& out) {
-    std::size_t pos = 0;
+    std::size_t first = 0; // lines before it are settled
     // Blank lines that wait from the run before are settled by the first line
     // with content; until then, every blank line joins them.
     if (!blanks.empty()) {
         for (;;) {
-            if (pos == lines.size())
+            if (first == lines.size())
                 return;
-            std::string_view rest = lines.substr(pos);
+            std::string_view rest = lines.substr(first);
             if (rest[0] == '\n' || (rest.size() >= 2 && rest[0] == ' ' && rest[1] == '\n')) {
                 blanks.add(rest[0] == ' ', out);
-                pos += rest[0] == ' ' ? 2 : 1;
+                first += rest[0] == ' ' ? 2 : 1;
                 continue;
             }
             if (starts_with_date_line(rest)) {
@@ -159,39 +130,35 @@ void filter_lines(std::string_view lines, BlankRun& blanks, seq::Writer& out) {
         }
     }
 
-    std::size_t copy_from = pos; // start of what is still to be copied
-    int group = 0;               // blank lines right before `pos`
-    std::size_t last_blank = 0, second_last_blank = 0;
-    for (;;) {
-        std::size_t blank = find_blank_line(lines, pos);
-        std::size_t content_end = blank == std::string_view::npos ? lines.size() : blank;
-        if (content_end > pos) {
-            if (group > 0 && starts_with_date_line(lines.substr(pos))) {
-                // The last one or two blank lines give way to a separator.
-                std::size_t dropped = group >= 2 ? second_last_blank : last_blank;
-                out.put(lines.substr(copy_from, dropped - copy_from));
-                out.put(std::string_view("\f\n", 2));
-                copy_from = pos;
-            }
-            group = 0;
-        }
-        if (blank == std::string_view::npos)
+    std::size_t copy_from = first; // start of what is still to be copied
+    std::int64_t newlines = 0;     // passed by the scan; not needed here
+    for (std::size_t at = first; at < lines.size(); at = line_end(lines, at)) {
+        at = seq::find_date_line(lines, at, newlines);
+        if (at == std::string_view::npos)
             break;
-        second_last_blank = last_blank;
-        last_blank = blank;
-        ++group;
-        pos = blank + (lines[blank] == ' ' ? 2 : 1);
+        std::size_t blank = blank_line_before(lines, at, first);
+        if (blank == std::string_view::npos)
+            continue;
+        // The last one or two blank lines give way to a separator.
+        std::size_t earlier = blank_line_before(lines, blank, first);
+        std::size_t dropped = earlier == std::string_view::npos ? blank : earlier;
+        out.put(lines.substr(copy_from, dropped - copy_from));
+        out.put(std::string_view("\f\n", 2));
+        copy_from = at;
     }
-    if (group == 0) {
+
+    // The last one or two blank lines of the run wait for what follows.
+    std::size_t last = blank_line_before(lines, lines.size(), copy_from);
+    if (last == std::string_view::npos) {
         out.put(lines.substr(copy_from));
         return;
     }
-    // The last one or two blank lines of the run wait for what follows.
-    std::size_t waiting = group >= 2 ? second_last_blank : last_blank;
+    std::size_t earlier = blank_line_before(lines, last, copy_from);
+    std::size_t waiting = earlier == std::string_view::npos ? last : earlier;
     out.put(lines.substr(copy_from, waiting - copy_from));
-    if (group >= 2)
-        blanks.add(lines[second_last_blank] == ' ', out);
-    blanks.add(lines[last_blank] == ' ', out);
+    if (earlier != std::string_view::npos)
+        blanks.add(lines[earlier] == ' ', out);
+    blanks.add(lines[last] == ' ', out);
 }
 
 } // namespace

@@ -19,11 +19,6 @@ inline bool is_blank_line(std::string_view text) {
     return text.empty() || (text.size() == 1 && text[0] == ' ');
 }
 
-// In a run of whole lines, each ending with a newline, the offset of the
-// first blank line that starts at or after `from`, itself a line start; npos
-// when there is none.
-std::size_t find_blank_line(std::string_view lines, std::size_t from = 0);
-
 // Filters `in` to `out`. Returns 0, or 1 after a read error, which is reported
 // on standard error under `input_name` once the lines read so far are written.
 int run(seq::LineReader& in, seq::Writer& out, std::string_view input_name = "standard input");

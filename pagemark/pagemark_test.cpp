@@ -84,22 +84,18 @@ TEST(Pagemark, WorkedExampleOfFourteenLines) {
     EXPECT_EQ(filter(input), output);
 }
 
-// Blank lines are found wherever they stand relative to the blocks the
-// search goes by, and lines that merely end in a space or hold two are not.
-TEST(Pagemark, FindsBlankLinesAtEveryOffset) {
-    for (std::size_t width = 1; width < 40; ++width) {
+// Date lines and the blank lines before them are found wherever they stand
+// relative to the blocks the search goes by, and lines that merely end in a
+// space or hold two are not blank.
+TEST(Pagemark, FindsBlankLinesBeforeDateLinesAtEveryOffset) {
+    for (std::size_t width = 1; width < 140; ++width) {
         std::string content(width, 'x');
-        std::string near_misses = content + " \n  \n" + content + "\n";
-        EXPECT_EQ(pagemark::find_blank_line(near_misses), std::string::npos) << width;
-        std::string lines = near_misses + " \n" + content + "\n\n";
-        std::size_t space_line = near_misses.size();
-        EXPECT_EQ(pagemark::find_blank_line(lines), space_line) << width;
-        EXPECT_EQ(pagemark::find_blank_line(lines, space_line + 2), lines.size() - 1) << width;
+        std::string input = content + "\n \nMon A\n" + content + "\n  \nTue B\n" + content +
+                            " \nWed C\n\n\n\nThu D\n" + content + "\n";
+        std::string output = content + "\n\f\nMon A\n" + content + "\n  \nTue B\n" + content +
+                             " \nWed C\n\n\f\nThu D\n" + content + "\n";
+        EXPECT_EQ(filter(input), output) << width;
     }
-    EXPECT_EQ(pagemark::find_blank_line("\nx\n"), 0u);
-    EXPECT_EQ(pagemark::find_blank_line(" \nx\n"), 0u);
-    EXPECT_EQ(pagemark::find_blank_line("x\n\n", 2), 2u);
-    EXPECT_EQ(pagemark::find_blank_line(""), std::string::npos);
 }
 
 // The filter as a machine with two held lines, transcribed state by state.
@@ -130,11 +126,20 @@ std::string held_line_machine(const std::vector<std::string>& texts) {
 }
 
 TEST(Pagemark, AgreesWithTheHeldLineMachine) {
-    const std::vector<std::string> kinds = {
-        "", " ", "  ", "Mon A", "Sun ", "text", "\f", "\0"s, "a line of some length"};
+    const std::vector<std::string> kinds = {"",
+                                            " ",
+                                            "  ",
+                                            "Mon A",
+                                            "Sun ",
+                                            "text",
+                                            "\f",
+                                            "\0"s,
+                                            "a line of some length",
+                                            "ALL 8 SWING THRU",
+                                            std::string(70, 'x')};
     std::mt19937 random(12345);
     for (int round = 0; round < 3000; ++round) {
-        std::vector<std::string> texts(random() % 40);
+        std::vector<std::string> texts(random() % 80);
         std::string input;
         for (std::string& t : texts) {
             t = kinds[random() % kinds.size()];
