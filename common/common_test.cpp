@@ -112,6 +112,38 @@ TEST(SequenceLines, FindsSeparatorLinesInARunOfLines) {
     EXPECT_EQ(seq::find_separator_line(""), std::string::npos);
 }
 
+// Skipping separator lines in bulk finds the same lines as going one by one,
+// wherever they stand relative to the 64-byte steps, from any offset.
+TEST(SequenceLines, SkipsSeparatorLinesInBulk) {
+    const std::string pieces[] = {
+        "\f\n", "text\n", "a\fb\n", "\f", "\n", "\fx\n", std::string(70, 'y') + "\n"};
+    std::string lines;
+    for (int i = 0; i < 400; ++i)
+        lines += pieces[(i * 5 + i / 7) % std::size(pieces)];
+    std::vector<std::size_t> all;
+    for (std::size_t at = 0; (at = seq::find_separator_line(lines, at)) != std::string::npos; ++at)
+        all.push_back(at);
+    ASSERT_GT(all.size(), 100u);
+    EXPECT_EQ(seq::count_separator_lines(lines), static_cast<std::int64_t>(all.size()));
+    for (std::size_t from : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{63},
+                             std::size_t{64}, std::size_t{65}, lines.size() / 2}) {
+        std::size_t first = 0;
+        while (first < all.size() && all[first] < from)
+            ++first;
+        for (std::size_t skip = 0; skip <= all.size() - first + 1; skip += 1 + skip / 8) {
+            auto left = static_cast<std::int64_t>(skip);
+            std::size_t found = seq::find_separator_line(lines, from, left);
+            if (first + skip < all.size()) {
+                EXPECT_EQ(found, all[first + skip]) << from << " " << skip;
+                EXPECT_EQ(left, 0);
+            } else {
+                EXPECT_EQ(found, std::string::npos) << from << " " << skip;
+                EXPECT_EQ(left, static_cast<std::int64_t>(first + skip - all.size()));
+            }
+        }
+    }
+}
+
 // A regular file is mapped a window at a time; lines that cross a window, or
 // span several, must come out exactly as when the same bytes are read.
 TEST(LineReader, MapsARegularFileWindowByWindow) {

@@ -128,6 +128,60 @@ std::size_t find_date_line(std::string_view lines, std::size_t from, std::int64_
     return std::string_view::npos;
 }
 
+namespace {
+
+#if defined(__x86_64__)
+// Passes over whole 64-byte blocks from `at`, counting the separator lines
+// that start in them, until the one after `skip` others: its offset, or npos
+// with `at` left where whole blocks ran out.
+__attribute__((target("avx2,popcnt"))) std::size_t
+skip_separator_blocks_avx2(std::string_view lines, std::size_t& at, std::int64_t& skip) {
+    const char* data = lines.data();
+    // Bit 0: whether the byte at `at` starts a line.
+    std::uint64_t line_start = at == 0 || data[at - 1] == '\n' ? 1 : 0;
+    for (; at + 64 <= lines.size(); at += 64) {
+        __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at));
+        __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at + 32));
+        std::uint64_t newline =
+            static_cast<std::uint64_t>(equal_bits(high, '\n')) << 32 | equal_bits(low, '\n');
+        std::uint64_t form_feed =
+            static_cast<std::uint64_t>(equal_bits(high, '\f')) << 32 | equal_bits(low, '\f');
+        std::uint64_t starts = form_feed & (newline << 1 | line_start);
+        line_start = newline >> 63;
+        auto found = static_cast<std::int64_t>(std::popcount(starts));
+        if (found > skip) {
+            for (std::int64_t passed = 0; passed < skip; ++passed)
+                starts &= starts - 1;
+            skip = 0;
+            return at + static_cast<std::size_t>(std::countr_zero(starts));
+        }
+        skip -= found;
+    }
+    return std::string_view::npos;
+}
+#endif
+
+} // namespace
+
+std::size_t find_separator_line(std::string_view lines, std::size_t from, std::int64_t& skip) {
+    std::size_t at = from;
+#if defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        if (std::size_t found = skip_separator_blocks_avx2(lines, at, skip);
+            found != std::string_view::npos)
+            return found;
+    }
+#endif
+    // The bytes after the last whole block, or every byte without AVX2.
+    for (; (at = find_separator_line(lines, at)) != std::string_view::npos; ++at) {
+        if (skip == 0)
+            return at;
+        --skip;
+    }
+    return std::string_view::npos;
+}
+
 std::size_t find_separator_line(std::string_view lines, std::size_t from) {
     while (from < lines.size()) {
         const void* hit = std::memchr(lines.data() + from, '\f', lines.size() - from);

@@ -94,8 +94,7 @@ PassResult cnv_dol_init(const std::string& filename, int& dol_value) {
     std::int64_t count = 1;
     std::string_view lines;
     while (in.next_lines(lines))
-        for (std::size_t at = 0; (at = seq::find_separator_line(lines, at)) != lines.npos; ++at)
-            ++count;
+        count += seq::count_separator_lines(lines);
     int error = in.error();
     ::close(fd);
     if (error != 0) {
@@ -207,6 +206,21 @@ std::string_view check_range_characters(std::string_view text) {
     return {};
 }
 
+namespace {
+
+// How many separator lines after the start of sequence `ordinal` route like
+// the sequences on both sides of them: up to the last one before the range,
+// up to the last one inside it, or all of them after it.
+std::int64_t separators_within(std::int64_t ordinal, Range range) {
+    if (ordinal < range.start)
+        return range.start - 1 - ordinal;
+    if (ordinal <= range.end)
+        return range.end - ordinal;
+    return INT64_MAX;
+}
+
+} // namespace
+
 CopyCounts copy_sequences(seq::LineReader& in, seq::Writer& selected, seq::Writer& others,
                           Range range) {
     (range.start == 1 ? others : selected).put('\n');
@@ -235,12 +249,21 @@ CopyCounts copy_sequences(seq::LineReader& in, seq::Writer& selected, seq::Write
             pos = end;
         };
         while (pos < lines.size()) {
-            std::size_t at = seq::find_separator_line(lines, pos);
+            // Separator lines that go where the sequences around them go are
+            // passed over in bulk; only those at the edges of the range are
+            // looked at one by one.
+            std::int64_t skip = separators_within(ordinal, range);
+            std::int64_t left = skip;
+            std::size_t at = seq::find_separator_line(lines, pos, left);
+            std::int64_t passed = skip - left;
             std::size_t run_end = at == lines.npos ? lines.size() : at;
             if (run_end > pos) {
                 inside = in_range();
                 send(run_end, inside ? &selected : &others);
             }
+            ordinal += passed;
+            if (inside)
+                count += passed;
             if (at == lines.npos)
                 break;
             std::size_t newline = lines.find('\n', at);
