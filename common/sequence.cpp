@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstring>
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) && !defined(SUITE_SCALAR_SCANS)
 #include <immintrin.h>
 #endif
 
@@ -35,7 +35,14 @@ bool date_line_at(std::string_view lines, std::size_t at) {
     return lines.size() - at >= 4 && lines[at + 3] == ' ' && is_date_line(lines.substr(at));
 }
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) && !defined(SUITE_SCALAR_SCANS)
+// The block scans below use AVX2 when the processor has it; the others go
+// through memchr.
+bool has_avx2() {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+}
+
 // Three masks of a 64-byte block, one bit per byte: newlines, capital
 // letters and spaces.
 struct BlockMasks {
@@ -106,9 +113,8 @@ std::size_t find_date_line(std::string_view lines, std::size_t from, std::int64_
     if (from < lines.size() && date_line_at(lines, from))
         return from;
     std::size_t at = from;
-#if defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
+#if defined(__x86_64__) && !defined(SUITE_SCALAR_SCANS)
+    if (has_avx2()) {
         if (std::size_t found = scan_blocks_avx2(lines, at, newlines);
             found != std::string_view::npos)
             return found;
@@ -130,7 +136,7 @@ std::size_t find_date_line(std::string_view lines, std::size_t from, std::int64_
 
 namespace {
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) && !defined(SUITE_SCALAR_SCANS)
 // Passes over whole 64-byte blocks from `at`, counting the separator lines
 // that start in them, until the one after `skip` others: its offset, or npos
 // with `at` left where whole blocks ran out.
@@ -165,9 +171,8 @@ skip_separator_blocks_avx2(std::string_view lines, std::size_t& at, std::int64_t
 
 std::size_t find_separator_line(std::string_view lines, std::size_t from, std::int64_t& skip) {
     std::size_t at = from;
-#if defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
+#if defined(__x86_64__) && !defined(SUITE_SCALAR_SCANS)
+    if (has_avx2()) {
         if (std::size_t found = skip_separator_blocks_avx2(lines, at, skip);
             found != std::string_view::npos)
             return found;
