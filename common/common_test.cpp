@@ -142,6 +142,16 @@ TEST(SequenceLines, SkipsSeparatorLinesInBulk) {
             }
         }
     }
+    // A skip below zero asks for the next one; an offset past the end finds
+    // none.
+    std::size_t gap = 1;
+    while (gap + 1 < all.size() && all[gap + 1] - all[gap] < 130)
+        ++gap;
+    ASSERT_LT(gap + 1, all.size());
+    std::int64_t below_zero = -3;
+    EXPECT_EQ(seq::find_separator_line(lines, all[gap] + 1, below_zero), all[gap + 1]);
+    std::int64_t none = 0;
+    EXPECT_EQ(seq::find_separator_line(lines, lines.size() + 5, none), std::string::npos);
 }
 
 // A regular file is mapped a window at a time; lines that cross a window, or

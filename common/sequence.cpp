@@ -1,5 +1,6 @@
 #include "sequence.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cstring>
@@ -170,6 +171,9 @@ skip_separator_blocks_avx2(std::string_view lines, std::size_t& at, std::int64_t
 } // namespace
 
 std::size_t find_separator_line(std::string_view lines, std::size_t from, std::int64_t& skip) {
+    if (from >= lines.size())
+        return std::string_view::npos;
+    skip = std::max<std::int64_t>(skip, 0);
     std::size_t at = from;
 #if defined(__x86_64__) && !defined(SUITE_SCALAR_SCANS)
     if (has_avx2()) {

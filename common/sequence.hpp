@@ -16,10 +16,10 @@ inline bool is_separator_line(std::string_view line) {
 // feeds, so runs of ordinary lines are passed over at memchr speed.
 std::size_t find_separator_line(std::string_view lines, std::size_t from = 0);
 
-// As above, but the separator line that comes after `skip` others: `skip` is
-// lowered by every separator line passed over, so with npos it tells how
-// many there were short. A program that needs only the n-th separator line
-// is spared a call per sequence; 64 bytes are looked at per step.
+// As above, but the separator line that comes after `skip` others (none
+// when `skip` is 0 or less): `skip` is lowered by every separator line passed
+// over, so with npos it tells how many there were short. A program that needs only the n-th
+// separator line is spared a call per sequence; 64 bytes are looked at per step.
 std::size_t find_separator_line(std::string_view lines, std::size_t from, std::int64_t& skip);
 
 // The number of separator lines in a run of whole lines.

@@ -41,12 +41,6 @@ Writer::Writer(std::string* sink)
     set_phase(0);
 }
 
-Writer::Writer(Writer&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), owns_(std::exchange(other.owns_, false)),
-      sink_(std::exchange(other.sink_, nullptr)), buffer_(std::move(other.buffer_)),
-      capacity_(other.capacity_), used_(std::exchange(other.used_, 0)), limit_(other.limit_),
-      page_(other.page_), phase_(other.phase_), error_(other.error_), last_(other.last_) {}
-
 Writer::~Writer() {
     if (owns_ && fd_ >= 0)
         ::close(fd_);

@@ -7,8 +7,10 @@
 // the end, whether all of it arrived.
 //
 // Writes are kept in step with the pages of the destination: the buffer is
-// page-aligned and goes out only when full, and a large span written without
-// copying ends on a page boundary, its tail kept for the next write. The
+// page-aligned and goes out when full, or together with a large span that is
+// written without copying and cut at a page boundary, its tail kept for the
+// next write. A writer that starts in the middle of a page of a file (an
+// offset, or appending) first fills up to the next boundary. The
 // kernel copies into a page-aligned destination about twice as fast as into
 // one that starts in the middle of a cache line, and copying is most of what
 // a filter costs.
@@ -34,7 +36,7 @@ class Writer {
 
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
-    Writer(Writer&& other) noexcept;
+    Writer(Writer&&) = delete;
 
     void put(std::string_view bytes);
     void put(char c) {
