@@ -6,6 +6,13 @@
 
 namespace seq {
 
+// The end of the line that starts at `at`: just past its newline, or the end
+// of `lines` for a last line without one.
+inline std::size_t line_end(std::string_view lines, std::size_t at) {
+    std::size_t newline = lines.find('\n', at);
+    return newline == std::string_view::npos ? lines.size() : newline + 1;
+}
+
 // A separator line begins with a form feed; nothing after it matters.
 inline bool is_separator_line(std::string_view line) {
     return !line.empty() && line[0] == '\f';

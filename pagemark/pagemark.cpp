@@ -92,14 +92,6 @@ std::size_t blank_line_before(std::string_view lines, std::size_t at, std::size_
     return start != std::string_view::npos && start >= first ? start : std::string_view::npos;
 }
 
-// The end of the line that starts at `at`, just past its newline.
-std::size_t line_end(std::string_view lines, std::size_t at) {
-    const void* nl = std::memchr(lines.data() + at, '\n', lines.size() - at);
-    return nl == nullptr
-               ? lines.size()
-               : static_cast<std::size_t>(static_cast<const char*>(nl) - lines.data()) + 1;
-}
-
 // Filters one run of whole lines, each ending with a newline. Most of a run is
 // copied as it stands: it is cut only where blank lines before a date line
 // give way to a separator, and at its end, where the last blank lines must
@@ -132,7 +124,7 @@ void filter_lines(std::string_view lines, BlankRun& blanks, seq::Writer& out) {
 
     std::size_t copy_from = first; // start of what is still to be copied
     std::int64_t newlines = 0;     // passed by the scan; not needed here
-    for (std::size_t at = first; at < lines.size(); at = line_end(lines, at)) {
+    for (std::size_t at = first; at < lines.size(); at = seq::line_end(lines, at)) {
         at = seq::find_date_line(lines, at, newlines);
         if (at == std::string_view::npos)
             break;

@@ -266,8 +266,7 @@ CopyCounts copy_sequences(seq::LineReader& in, seq::Writer& selected, seq::Write
                 count += passed;
             if (at == lines.npos)
                 break;
-            std::size_t newline = lines.find('\n', at);
-            std::size_t line_end = newline == lines.npos ? lines.size() : newline + 1;
+            std::size_t line_end = seq::line_end(lines, at);
             inside = in_range();
             ++ordinal;
             if (!inside) {

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <unistd.h>
 
 #include "io.hpp"
@@ -64,19 +63,6 @@ bool tallyup_this_line(std::string_view line, std::int64_t number, std::string_v
     return true;
 }
 
-namespace {
-
-// The end of the line that starts at `at`: just past its newline, or the end
-// of `lines` for a last line without one.
-std::size_t line_end(std::string_view lines, std::size_t at) {
-    const void* nl = std::memchr(lines.data() + at, '\n', lines.size() - at);
-    return nl == nullptr
-               ? lines.size()
-               : static_cast<std::size_t>(static_cast<const char*>(nl) - lines.data()) + 1;
-}
-
-} // namespace
-
 int renumber(seq::LineReader& in, seq::Writer& out, const Settings& settings,
              std::string_view name) {
     std::int64_t newlines = 0; // newlines before the line being looked at
@@ -94,7 +80,7 @@ int renumber(seq::LineReader& in, seq::Writer& out, const Settings& settings,
             bool date = false;
             if (title_pending) {
                 title_pending = false;
-                std::size_t end = line_end(lines, at);
+                std::size_t end = seq::line_end(lines, at);
                 std::string_view title = lines.substr(at, end - at);
                 out.put(lines.substr(copied, at - copied));
                 if (!tallyup_this_line(title, title_number, settings.label_buf, out)) {
@@ -118,7 +104,7 @@ int renumber(seq::LineReader& in, seq::Writer& out, const Settings& settings,
                 if (at == std::string_view::npos)
                     break;
                 date = true;
-                at = line_end(lines, at);
+                at = seq::line_end(lines, at);
                 if (lines[at - 1] == '\n')
                     ++newlines;
             }
