@@ -1,25 +1,11 @@
 #include "chainup.hpp"
 
-#include <cstring>
 #include <unistd.h>
 
 #include "io.hpp"
 #include "sequence.hpp"
 
 namespace chainup {
-
-namespace {
-
-// The offset of the last line in a run of whole lines.
-std::size_t last_line_start(std::string_view lines) {
-    std::size_t before_end = lines.back() == '\n' ? lines.size() - 1 : lines.size();
-    const void* nl = ::memrchr(lines.data(), '\n', before_end);
-    return nl == nullptr
-               ? 0
-               : static_cast<std::size_t>(static_cast<const char*>(nl) - lines.data()) + 1;
-}
-
-} // namespace
 
 FileEnd append_file(seq::LineReader& in, bool separator_first, seq::Writer& out,
                     std::string& held) {
@@ -45,7 +31,7 @@ FileEnd append_file(seq::LineReader& in, bool separator_first, seq::Writer& out,
             out.put(held);
             holding = false;
         }
-        std::size_t last = last_line_start(lines);
+        std::size_t last = seq::last_line_start(lines);
         if (seq::is_separator_line(lines.substr(last))) {
             out.put(lines.substr(0, last));
             held.assign(lines.substr(last));

@@ -112,6 +112,16 @@ TEST(SequenceLines, FindsSeparatorLinesInARunOfLines) {
     EXPECT_EQ(seq::find_separator_line(""), std::string::npos);
 }
 
+TEST(SequenceLines, FindsLineEndsAndTheLastLine) {
+    EXPECT_EQ(seq::line_end("ab\ncd\n", 0), 3u);
+    EXPECT_EQ(seq::line_end("ab\ncd\n", 3), 6u);
+    EXPECT_EQ(seq::line_end("ab\ncd", 3), 5u);
+    const std::pair<std::string_view, std::size_t> last[] = {
+        {"", 0}, {"\n", 0}, {"ab\n", 0}, {"ab\ncd\n", 3}, {"ab\ncd", 3}, {"ab\n\n", 3}};
+    for (const auto& [lines, start] : last)
+        EXPECT_EQ(seq::last_line_start(lines), start) << lines;
+}
+
 // Skipping separator lines in bulk finds the same lines as going one by one,
 // wherever they stand relative to the 64-byte steps, from any offset.
 TEST(SequenceLines, SkipsSeparatorLinesInBulk) {

@@ -191,6 +191,16 @@ std::size_t find_separator_line(std::string_view lines, std::size_t from, std::i
     return std::string_view::npos;
 }
 
+std::size_t last_line_start(std::string_view lines) {
+    if (lines.empty())
+        return 0;
+    std::size_t before_end = lines.back() == '\n' ? lines.size() - 1 : lines.size();
+    const void* nl = ::memrchr(lines.data(), '\n', before_end);
+    return nl == nullptr
+               ? 0
+               : static_cast<std::size_t>(static_cast<const char*>(nl) - lines.data()) + 1;
+}
+
 std::size_t find_separator_line(std::string_view lines, std::size_t from) {
     while (from < lines.size()) {
         const void* hit = std::memchr(lines.data() + from, '\f', lines.size() - from);

@@ -13,6 +13,10 @@ inline std::size_t line_end(std::string_view lines, std::size_t at) {
     return newline == std::string_view::npos ? lines.size() : newline + 1;
 }
 
+// The offset of the last line of a run of lines, whether or not it ends with
+// a newline.
+std::size_t last_line_start(std::string_view lines);
+
 // A separator line begins with a form feed; nothing after it matters.
 inline bool is_separator_line(std::string_view line) {
     return !line.empty() && line[0] == '\f';

@@ -1,7 +1,6 @@
 #include "pagemark.hpp"
 
 #include <cstdint>
-#include <cstring>
 
 #include "io.hpp"
 #include "sequence.hpp"
@@ -163,11 +162,7 @@ int run(seq::LineReader& in, seq::Writer& out, std::string_view input_name) {
         // on its own, and written with a newline added.
         std::string_view last;
         if (lines.back() != '\n') {
-            const void* nl = ::memrchr(lines.data(), '\n', lines.size());
-            std::size_t cut =
-                nl == nullptr
-                    ? 0
-                    : static_cast<std::size_t>(static_cast<const char*>(nl) - lines.data()) + 1;
+            std::size_t cut = seq::last_line_start(lines);
             last = lines.substr(cut);
             lines = lines.substr(0, cut);
         }
