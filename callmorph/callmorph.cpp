@@ -92,11 +92,15 @@ enum : unsigned {
     key_tmps = 32,
 };
 
+// The six key words and their bits.
+constexpr std::pair<std::string_view, unsigned> key_spellings[] = {
+    {"HEAD", key_HEAD}, {"head", key_head}, {"SIDE", key_SIDE},
+    {"side", key_side}, {"TMPS", key_TMPS}, {"tmps", key_tmps},
+};
+
 constexpr unsigned key_of(std::string_view pattern) {
     unsigned keys = 0;
-    for (auto [word, bit] :
-         {std::pair{"HEAD", key_HEAD}, std::pair{"head", key_head}, std::pair{"SIDE", key_SIDE},
-          std::pair{"side", key_side}, std::pair{"TMPS", key_TMPS}, std::pair{"tmps", key_tmps}})
+    for (auto [word, bit] : key_spellings)
         if (pattern.find(word) != std::string_view::npos)
             keys |= bit;
     return keys;
@@ -104,7 +108,7 @@ constexpr unsigned key_of(std::string_view pattern) {
 
 // Where the key word of a pattern stands in it.
 constexpr std::size_t key_offset(std::string_view pattern) {
-    for (std::string_view word : {"HEAD", "head", "SIDE", "side", "TMPS", "tmps"})
+    for (auto [word, bit] : key_spellings)
         if (std::size_t at = pattern.find(word); at != std::string_view::npos)
             return at;
     return 0;
@@ -176,9 +180,15 @@ inline bool is_facing_mark(char c) {
     return has_class(c, facing_mark);
 }
 
+// A picture designator is a couple number, a letter and a facing mark, as in
+// "1B^". True when the facing mark of one stands at j (j >= 2).
+inline bool designator_mark_at(const char* p, std::size_t j) {
+    return is_facing_mark(p[j]) && is_designator_letter(p[j - 1]) && is_couple_number(p[j - 2]);
+}
+
+// True when the letter of a designator stands at i of a line of `size` bytes.
 inline bool designator_at(const char* line, std::size_t size, std::size_t i) {
-    return i >= 1 && i + 2 <= size && is_designator_letter(line[i]) &&
-           is_facing_mark(line[i + 1]) && is_couple_number(line[i - 1]);
+    return i >= 1 && i + 2 <= size && designator_mark_at(line, i + 1);
 }
 
 // Searching by blocks of 16 bytes where the processor allows; the scalar
@@ -223,10 +233,6 @@ inline std::size_t find_newline(const char* p, std::size_t j, std::size_t n) {
 #endif
     const void* nl = j < n ? std::memchr(p + j, '\n', n - j) : nullptr;
     return nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - p) : n;
-}
-
-inline bool designator_mark_at(const char* p, std::size_t j) {
-    return is_facing_mark(p[j]) && is_designator_letter(p[j - 1]) && is_couple_number(p[j - 2]);
 }
 
 // The position of the first facing mark of a picture designator at or after
@@ -312,8 +318,7 @@ bool character_pass(const Settings& settings, char* line, std::size_t size) {
             continue;
         }
         if (settings.lower_flag && c >= 'A' && c <= 'Z') {
-            bool facing_mark = c == 'V' && i >= 2 && is_designator_letter(line[i - 1]) &&
-                               is_couple_number(line[i - 2]);
+            bool facing_mark = c == 'V' && i >= 2 && designator_mark_at(line, i);
             if (!facing_mark)
                 line[i] = static_cast<char>(c + 32);
         }
@@ -466,9 +471,7 @@ unsigned key_word_at(std::string_view text, std::size_t start) {
     if (start + 4 > text.size())
         return 0;
     std::string_view four = text.substr(start, 4);
-    for (auto [word, bit] :
-         {std::pair{"HEAD", key_HEAD}, std::pair{"head", key_head}, std::pair{"SIDE", key_SIDE},
-          std::pair{"side", key_side}, std::pair{"TMPS", key_TMPS}, std::pair{"tmps", key_tmps}})
+    for (auto [word, bit] : key_spellings)
         if (four == word)
             return bit;
     return 0;
@@ -560,8 +563,7 @@ class LineLoop {
 
     void lines_one_by_one(std::string_view run, seq::Writer& out) {
         while (!run.empty()) {
-            std::size_t end = run.find('\n');
-            end = end == std::string_view::npos ? run.size() : end + 1;
+            std::size_t end = seq::line_end(run, 0);
             line(run.substr(0, end), out);
             run.remove_prefix(end);
         }
