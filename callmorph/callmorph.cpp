@@ -20,6 +20,11 @@ namespace {
 
 constexpr std::string_view program = "callmorph";
 
+// True when a dancer keyword chose one of the fifteen mappings.
+bool has_dancer_mode(const Settings& settings) {
+    return settings.dancer_mode >= 1 && settings.dancer_mode <= 15;
+}
+
 struct Keyword {
     std::string_view word;
     int dancer_mode;      // 1 to 15 for a dancer keyword, else 0
@@ -361,7 +366,7 @@ void lower_capitals(std::string_view text, char* out) {
 // Returns false, leaving `buf` alone, when the text comes out unchanged;
 // otherwise `buf` holds the new text.
 bool rewrite_text(const Settings& settings, std::string_view text, std::string& buf) {
-    int mode = settings.dancer_mode >= 1 && settings.dancer_mode <= 15 ? settings.dancer_mode : 0;
+    int mode = has_dancer_mode(settings) ? settings.dancer_mode : 0;
     if (settings.lower_flag) {
         buf.resize(text.size());
         lower_capitals(text, buf.data());
@@ -540,8 +545,7 @@ void write_line(seq::Writer& out, std::string_view line, bool newline_follows) {
 class LineLoop {
   public:
     explicit LineLoop(const Settings& settings) : settings_(settings) {
-        rewrites_ =
-            settings.lower_flag || (settings.dancer_mode >= 1 && settings.dancer_mode <= 15);
+        rewrites_ = settings.lower_flag || has_dancer_mode(settings);
         int operations =
             (rewrites_ ? 1 : 0) + settings.join_flag + settings.rmpic_flag + settings.switchhs_flag;
         if (operations == 1) {
@@ -780,8 +784,8 @@ Operation choose_operation(const Settings& settings, std::size_t argument_count)
         return Operation::add1;
     if (argument_count > 1)
         return Operation::usage;
-    if ((settings.dancer_mode >= 1 && settings.dancer_mode <= 15) || settings.lower_flag ||
-        settings.join_flag || settings.rmpic_flag || settings.switchhs_flag)
+    if (has_dancer_mode(settings) || settings.lower_flag || settings.join_flag ||
+        settings.rmpic_flag || settings.switchhs_flag)
         return Operation::line_loop;
     return Operation::usage;
 }
