@@ -31,9 +31,7 @@ void say(std::string_view text) {
 }
 
 void say_cannot_open(std::string_view name) {
-    std::string line = "rangepick: can't open file: ";
-    line.append(name);
-    say(line);
+    seq::warn(program, "can't open file: " + std::string(name));
 }
 
 std::string number_text(std::int64_t value) {
