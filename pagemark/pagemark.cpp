@@ -54,22 +54,19 @@ class BlankRun {
     bool newer_ = false; // valid when count_ >= 1
 };
 
-// True when the run of lines begins with a date line. The weekday prefixes
-// hold no newline, so the first four bytes of the run are the first line's.
-bool starts_with_date_line(std::string_view lines) {
-    return lines.size() >= 4 && lines[3] == ' ' && seq::is_date_line(lines);
-}
+constexpr std::string_view separator_line = "\f\n";
 
-// Lines with content, one after another, that follow whatever blank lines
-// wait. Only the first of them can be a date line that takes a separator.
-void put_content(std::string_view lines, BlankRun& blanks, seq::Writer& out) {
-    if (!blanks.empty() && starts_with_date_line(lines)) {
+// The blank lines that wait are settled by a line with content: before a
+// date line they give way to one separator line, before any other line they
+// are written. The weekday prefixes hold no newline, so the first four bytes
+// of a run of lines are its first line's.
+void settle_blanks(std::string_view content, BlankRun& blanks, seq::Writer& out) {
+    if (!blanks.empty() && seq::is_date_line(content)) {
         blanks.drop();
-        out.put(std::string_view("\f\n", 2));
+        out.put(separator_line);
     } else {
         blanks.write_all(out);
     }
-    out.put(lines);
 }
 
 // The newline at `end` ends a blank line when the line is empty or one space.
@@ -111,12 +108,7 @@ void filter_lines(std::string_view lines, BlankRun& blanks, seq::Writer& out) {
                 first += rest[0] == ' ' ? 2 : 1;
                 continue;
             }
-            if (starts_with_date_line(rest)) {
-                blanks.drop();
-                out.put(std::string_view("\f\n", 2));
-            } else {
-                blanks.write_all(out);
-            }
+            settle_blanks(rest, blanks, out);
             break;
         }
     }
@@ -134,7 +126,7 @@ void filter_lines(std::string_view lines, BlankRun& blanks, seq::Writer& out) {
         std::size_t earlier = blank_line_before(lines, blank, first);
         std::size_t dropped = earlier == std::string_view::npos ? blank : earlier;
         out.put(lines.substr(copy_from, dropped - copy_from));
-        out.put(std::string_view("\f\n", 2));
+        out.put(separator_line);
         copy_from = at;
     }
 
@@ -171,7 +163,8 @@ int run(seq::LineReader& in, seq::Writer& out, std::string_view input_name) {
             if (is_blank_line(last)) {
                 blanks.add(true, out);
             } else {
-                put_content(last, blanks, out);
+                settle_blanks(last, blanks, out);
+                out.put(last);
                 out.put('\n');
             }
         }
