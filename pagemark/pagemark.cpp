@@ -102,14 +102,14 @@ void filter_lines(std::string_view lines, BlankRun& blanks, seq::Writer& out) {
         for (;;) {
             if (first == lines.size())
                 return;
-            std::string_view rest = lines.substr(first);
-            if (rest[0] == '\n' || (rest.size() >= 2 && rest[0] == ' ' && rest[1] == '\n')) {
-                blanks.add(rest[0] == ' ', out);
-                first += rest[0] == ' ' ? 2 : 1;
-                continue;
+            std::size_t end = seq::line_end(lines, first);
+            std::string_view text = lines.substr(first, end - 1 - first); // without its newline
+            if (!is_blank_line(text)) {
+                settle_blanks(lines.substr(first), blanks, out);
+                break;
             }
-            settle_blanks(rest, blanks, out);
-            break;
+            blanks.add(!text.empty(), out);
+            first = end;
         }
     }
 
