@@ -19,6 +19,15 @@ struct InputFile {
     }
 };
 
+// The listing ends when either file has no line left: with 0 at its end, or
+// with 1 once a read error is reported.
+int end_status(const seq::LineReader& in, std::string_view name) {
+    if (in.error() == 0)
+        return 0;
+    seq::report_read_error(program, name, in.error());
+    return 1;
+}
+
 } // namespace
 
 void write_pair(std::string_view left, std::string_view right, seq::Writer& out) {
@@ -33,20 +42,10 @@ int list(seq::LineReader& left, std::string_view left_name, seq::LineReader& rig
          std::string_view right_name, seq::Writer& out) {
     std::string_view a, b;
     for (;;) {
-        if (!left.next(a)) {
-            if (left.error() != 0) {
-                seq::report_read_error(program, left_name, left.error());
-                return 1;
-            }
-            return 0;
-        }
-        if (!right.next(b)) {
-            if (right.error() != 0) {
-                seq::report_read_error(program, right_name, right.error());
-                return 1;
-            }
-            return 0;
-        }
+        if (!left.next(a))
+            return end_status(left, left_name);
+        if (!right.next(b))
+            return end_status(right, right_name);
         write_pair(a, b, out);
     }
 }
