@@ -7,7 +7,6 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace seq {
 
@@ -72,14 +71,6 @@ LineReader::LineReader(int fd, std::size_t block, std::size_t window)
 LineReader::~LineReader() {
     unmap();
 }
-
-LineReader::LineReader(LineReader&& other) noexcept
-    : fd_(other.fd_), memory_(other.memory_), buf_(std::move(other.buf_)), block_(other.block_),
-      begin_(other.begin_), end_(other.end_), eof_(other.eof_), error_(other.error_),
-      mapping_(other.mapping_), window_(std::exchange(other.window_, nullptr)),
-      window_size_(std::exchange(other.window_size_, 0)), window_pos_(other.window_pos_),
-      next_offset_(other.next_offset_), carry_(std::move(other.carry_)),
-      carry_out_(other.carry_out_) {}
 
 void LineReader::unmap() {
     if (window_ != nullptr)

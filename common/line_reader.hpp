@@ -32,10 +32,10 @@ class LineReader {
     explicit LineReader(int fd, std::size_t block = default_block,
                         std::size_t window = default_window);
     ~LineReader();
-    LineReader(LineReader&& other) noexcept;
+    // A reader holds a mapped window and views into it, so it stays where it
+    // was made; from_memory returns one without moving it.
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
-    LineReader& operator=(LineReader&&) = delete;
 
     // Reads from memory, handing out at most `chunk` bytes per refill, so
     // tests can place line ends anywhere relative to a block boundary.
